@@ -1,0 +1,714 @@
+// dialogs.cpp - dialogs built from binary templates: the template reader,
+// creation of the dialog and its controls in dialog units, WM_INITDIALOG and
+// its focus rule, the modal loop that shows the dialog when it first goes
+// idle, the default dialog procedure and the dialog manager's keyboard.
+#include "dialog_template.h"
+#include "frontend.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace w32h {
+namespace {
+
+// ---- template reader -----------------------------------------------------------
+
+class Reader {
+public:
+    Reader(const BYTE *data, size_t size) : data_(data), size_(size) {}
+    bool ok() const { return ok_; }
+    WORD word() {
+        WORD v = 0;
+        take(&v, sizeof v);
+        return v;
+    }
+    DWORD dword() {
+        DWORD v = 0;
+        take(&v, sizeof v);
+        return v;
+    }
+    short sword() { return static_cast<short>(word()); }
+    void align(size_t n) { pos_ = (pos_ + n - 1) / n * n; }
+    std::u16string wide_string() {
+        std::u16string s;
+        for (WORD c = word(); ok_ && c; c = word()) s.push_back(static_cast<char16_t>(c));
+        return s;
+    }
+    // A name or an ordinal: 0 (none), 0xFFFF followed by a number, or a string.
+    void name_or_ordinal(std::string &text, std::optional<WORD> &ordinal) {
+        WORD first = word();
+        if (first == 0xFFFF) {
+            ordinal = word();
+            return;
+        }
+        if (first == 0) return;
+        std::u16string s(1, static_cast<char16_t>(first));
+        s += wide_string();
+        text = utf16_to_cp1252(s.data(), s.size());
+    }
+    std::vector<BYTE> bytes(size_t n) {
+        std::vector<BYTE> v(n);
+        take(v.data(), n);
+        return v;
+    }
+
+private:
+    void take(void *out, size_t n) {
+        if (!ok_ || pos_ + n > size_) {
+            ok_ = false;
+            return;
+        }
+        std::memcpy(out, data_ + pos_, n);
+        pos_ += n;
+    }
+    const BYTE *data_;
+    size_t size_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+const char *predefined_class(WORD atom) {
+    switch (atom) {
+    case 0x0080:
+        return "Button";
+    case 0x0081:
+        return "Edit";
+    case 0x0082:
+        return "Static";
+    case 0x0083:
+        return "ListBox";
+    case 0x0084:
+        return "ScrollBar";
+    case 0x0085:
+        return "ComboBox";
+    default:
+        return nullptr;
+    }
+}
+
+bool read_item(Reader &r, bool extended, DialogItemSpec &item) {
+    r.align(4);
+    if (extended) {
+        r.dword();  // help id
+        item.ex_style = r.dword();
+        item.style = r.dword();
+    } else {
+        item.style = r.dword();
+        item.ex_style = r.dword();
+    }
+    item.x = r.sword();
+    item.y = r.sword();
+    item.cx = r.sword();
+    item.cy = r.sword();
+    item.id = extended ? r.dword() : r.word();
+    std::optional<WORD> atom;
+    r.name_or_ordinal(item.class_name, atom);
+    if (atom) {
+        const char *name = predefined_class(*atom);
+        item.class_name = name ? name : "#" + std::to_string(*atom);
+    }
+    r.name_or_ordinal(item.text, item.text_ordinal);
+    WORD extra = r.word();
+    if (extra) item.creation_data = r.bytes(extra);
+    return r.ok();
+}
+
+// ---- creation ------------------------------------------------------------------
+
+void base_units(const DialogSpec &spec, int &x, int &y) {
+    x = 8;  // the system font, without DS_SETFONT
+    y = 16;
+    if (!(spec.style & DS_SETFONT)) return;
+    // "MS Sans Serif" and "MS Shell Dlg" at 8 points give Windows' classic
+    // 6 x 13; other sizes scale with the point size.
+    x = std::max(1, (spec.point_size * 6 + 4) / 8);
+    y = std::max(1, (spec.point_size * 13 + 4) / 8);
+}
+
+RECT item_rect(const DialogItemSpec &item, int bx, int by) {
+    int x = MulDiv(item.x, bx, 4), y = MulDiv(item.y, by, 8);
+    return RECT{x, y, x + MulDiv(item.cx, bx, 4), y + MulDiv(item.cy, by, 8)};
+}
+
+POINT initial_position(const DialogSpec &spec, HWND owner, int bx, int by, SIZE_T width, SIZE_T height) {
+    const Config &cfg = config();
+    LONG x = MulDiv(spec.x, bx, 4), y = MulDiv(spec.y, by, 8);
+    if (spec.style & DS_CENTER) {
+        x = (cfg.screen_width - static_cast<LONG>(width)) / 2;
+        y = (cfg.screen_height - static_cast<LONG>(height)) / 2;
+    } else if (owner && !(spec.style & DS_ABSALIGN) && !IsIconic(owner)) {
+        if (Window *o = find_window(owner)) {
+            RECT c = client_rect_in_screen(*o);
+            x += c.left;
+            y += c.top;
+        }
+    }
+    // Like Windows, keep a new dialog on the screen.
+    x = std::max<LONG>(0, std::min<LONG>(x, cfg.screen_width - static_cast<LONG>(width)));
+    y = std::max<LONG>(0, std::min<LONG>(y, cfg.screen_height - static_cast<LONG>(height)));
+    return POINT{x, y};
+}
+
+HWND create_dialog_window(const ModalRequest &r, int bx, int by) {
+    const DialogSpec &spec = *r.spec;
+    DWORD ex = spec.ex_style | ((spec.style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
+    RECT in = nonclient_insets(spec.style, ex);
+    SIZE_T width = static_cast<SIZE_T>(MulDiv(spec.cx, bx, 4) + in.left + in.right);
+    SIZE_T height = static_cast<SIZE_T>(MulDiv(spec.cy, by, 8) + in.top + in.bottom);
+    POINT pos = initial_position(spec, r.owner, bx, by, width, height);
+    const char *cls = spec.class_name.empty() ? "#32770" : spec.class_name.c_str();
+    return CreateWindowExA(ex, cls, spec.title.c_str(), spec.style & ~WS_VISIBLE, pos.x, pos.y,
+                           static_cast<int>(width), static_cast<int>(height), r.owner, nullptr, r.instance, nullptr);
+}
+
+void attach_state(HWND hwnd, const ModalRequest &r, int bx, int by) {
+    auto d = std::make_unique<DialogState>();
+    d->proc = r.proc;
+    d->template_id = r.template_id;
+    d->template_name = r.template_name;
+    d->base_x = bx;
+    d->base_y = by;
+    d->message_box = r.message_box;
+    d->box_type = r.box_type;
+    find_window(hwnd)->dialog = std::move(d);
+}
+
+bool create_control(HWND dialog, const ModalRequest &r, const DialogItemSpec &item) {
+    DialogState *d = dialog_state(dialog);
+    RECT rc = item_rect(item, d->base_x, d->base_y);
+    const char *text = item.text_ordinal ? "" : item.text.c_str();
+    LPVOID data = item.creation_data.empty() ? nullptr : const_cast<BYTE *>(item.creation_data.data());
+    HWND ctl = CreateWindowExA(item.ex_style | WS_EX_NOPARENTNOTIFY, item.class_name.c_str(), text,
+                               item.style | WS_CHILD, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, dialog,
+                               reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), r.instance, data);
+    if (!ctl) return false;
+    if (item.text_ordinal && (item.style & SS_TYPEMASK) == SS_ICON)
+        SendMessageA(ctl, STM_SETICON,
+                     reinterpret_cast<WPARAM>(LoadIconA(r.instance, MAKEINTRESOURCEA(*item.text_ordinal))), 0);
+    if (SendMessageA(ctl, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
+        if (DialogState *ds = dialog_state(dialog)) ds->default_id = static_cast<WORD>(item.id);
+    return true;
+}
+
+HWND create_dialog(const ModalRequest &r) {
+    int bx, by;
+    base_units(*r.spec, bx, by);
+    HWND hwnd = create_dialog_window(r, bx, by);
+    if (!hwnd) return nullptr;
+    attach_state(hwnd, r, bx, by);
+    for (const DialogItemSpec &item : r.spec->items) {
+        if (create_control(hwnd, r, item) || (r.spec->style & DS_NOFAILCREATE)) continue;
+        DestroyWindow(hwnd);
+        return nullptr;
+    }
+    return hwnd;
+}
+
+// After WM_INITDIALOG returns TRUE the dialog manager focuses the first tab
+// stop, found again since the dialog procedure may have changed the order.
+void initialise(HWND hwnd, LPARAM param) {
+    HWND first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
+    if (!SendMessageA(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param) || !IsWindow(hwnd)) return;
+    DialogState *d = dialog_state(hwnd);
+    if (!d || d->ended) return;
+    first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
+    if (!first) first = GetNextDlgGroupItem(hwnd, nullptr, FALSE);
+    if (first) SetFocus(first);
+}
+
+void show_first_time(HWND hwnd) {
+    DialogState *d = dialog_state(hwnd);
+    d->shown = true;
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    if (!d->message_box) transcript_dialog_shown(hwnd);
+}
+
+void modal_loop(HWND hwnd) {
+    MSG msg;
+    for (;;) {
+        DialogState *d = dialog_state(hwnd);
+        if (!d || d->ended) return;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!d->shown) {
+                show_first_time(hwnd);
+                continue;
+            }
+            if (!GetMessageA(&msg, nullptr, 0, 0)) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+        } else if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (!IsWindow(hwnd) || !IsDialogMessageA(hwnd, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+// ---- default-button tracking ---------------------------------------------------
+
+UINT dlg_code(HWND hwnd) { return hwnd ? static_cast<UINT>(SendMessageA(hwnd, WM_GETDLGCODE, 0, 0)) : 0; }
+
+HWND find_styled_default(HWND dialog) {
+    Window *w = find_window(dialog);
+    if (!w) return nullptr;
+    for (HWND child : w->children)
+        if (dlg_code(child) & DLGC_DEFPUSHBUTTON) return child;
+    return nullptr;
+}
+
+// When the focus moves to a push button it takes the default style; when it
+// moves to any other control the dialog's own default button gets it back.
+void move_default_style(HWND dialog, HWND focus) {
+    DialogState *d = dialog_state(dialog);
+    HWND target = focus;
+    UINT code = dlg_code(target);
+    if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        target = d && d->default_id ? GetDlgItem(dialog, d->default_id) : nullptr;
+        code = dlg_code(target);
+    }
+    HWND old = find_styled_default(dialog);
+    if (old && old != target) SendMessageA(old, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    if (target && (code & DLGC_UNDEFPUSHBUTTON)) SendMessageA(target, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+LRESULT set_default_id(HWND dialog, DialogState &d, WPARAM id) {
+    if (d.ended) return FALSE;
+    HWND old = find_styled_default(dialog);
+    HWND target = GetDlgItem(dialog, static_cast<int>(id));
+    if (old && old != target) SendMessageA(old, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    if (target && (dlg_code(target) & DLGC_UNDEFPUSHBUTTON)) SendMessageA(target, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    d.default_id = static_cast<WORD>(id);
+    return TRUE;
+}
+
+LRESULT get_default_id(HWND dialog, const DialogState &d) {
+    if (d.ended) return 0;
+    if (d.default_id) return MAKELRESULT(d.default_id, DC_HASDEFID);
+    if (HWND styled = find_styled_default(dialog)) return MAKELRESULT(GetDlgCtrlID(styled), DC_HASDEFID);
+    return 0;
+}
+
+// ---- saved focus ---------------------------------------------------------------
+
+void save_focus(HWND dialog, DialogState &d) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(dialog, focus)) d.saved_focus = focus;
+}
+
+// On activation the dialog gives the focus back to the control that had it;
+// when it is asked to take the focus itself it falls back on the first tab stop.
+void restore_focus(HWND dialog, DialogState &d, bool just_activated) {
+    if (IsIconic(dialog) || d.ended) return;
+    HWND target = d.saved_focus;
+    if (!IsWindow(target) || !IsChild(dialog, target)) {
+        if (just_activated) return;
+        target = GetNextDlgTabItem(dialog, nullptr, FALSE);
+        if (!target) target = GetNextDlgGroupItem(dialog, nullptr, FALSE);
+        if (!target) return;
+    }
+    d.saved_focus = nullptr;
+    SetFocus(target);
+}
+
+LRESULT next_control(HWND dialog, WPARAM wp, LPARAM lp) {
+    HWND target = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(dialog, GetFocus(), wp != 0);
+    if (target) dialog_focus_control(dialog, target);
+    return 0;
+}
+
+LRESULT default_dialog_message(HWND hwnd, DialogState &d, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE)
+            save_focus(hwnd, d);
+        else
+            restore_focus(hwnd, d, true);
+        return 0;
+    case WM_SHOWWINDOW:
+        if (!wp) save_focus(hwnd, d);
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    case WM_SETFOCUS:
+        restore_focus(hwnd, d, false);
+        return 0;
+    case DM_SETDEFID:
+        return set_default_id(hwnd, d, wp);
+    case DM_GETDEFID:
+        return get_default_id(hwnd, d);
+    case WM_NEXTDLGCTL:
+        return next_control(hwnd, wp, lp);
+    case WM_CLOSE: {
+        HWND cancel = GetDlgItem(hwnd, IDCANCEL);
+        if (!cancel || IsWindowEnabled(cancel))
+            PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+        return 0;
+    }
+    default:
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+}
+
+// Messages whose result a dialog procedure returns itself rather than through
+// DWLP_MSGRESULT: WM_INITDIALOG, the colour messages, WM_VKEYTOITEM,
+// WM_CHARTOITEM, WM_QUERYDRAGICON and WM_COMPAREITEM.
+bool returns_directly(UINT msg) {
+    return msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) || msg == 0x002E ||
+           msg == 0x002F || msg == 0x0037 || msg == 0x0039;
+}
+
+// ---- tab and group order -------------------------------------------------------
+
+bool reachable(HWND hwnd) {
+    Window *w = find_window(hwnd);
+    return w && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED);
+}
+
+bool tab_stop(HWND hwnd) { return reachable(hwnd) && (find_window(hwnd)->style & WS_TABSTOP); }
+
+// The children in the order a walk from ctl meets them, ctl itself last; from
+// no control, all of them from the first (or, backwards, the last).
+std::vector<HWND> walk_from(const std::vector<HWND> &kids, HWND ctl, bool backwards) {
+    std::vector<HWND> order;
+    if (kids.empty()) return order;
+    auto it = std::find(kids.begin(), kids.end(), ctl);
+    size_t n = kids.size();
+    size_t start = it == kids.end() ? (backwards ? n - 1 : 0) : static_cast<size_t>(it - kids.begin());
+    bool skip_first = it != kids.end();
+    for (size_t step = skip_first ? 1 : 0; step <= n - (skip_first ? 0 : 1); ++step)
+        order.push_back(kids[backwards ? (start + n - step % n) % n : (start + step) % n]);
+    return order;
+}
+
+std::pair<size_t, size_t> group_bounds(const std::vector<HWND> &kids, size_t index) {
+    size_t first = index;
+    while (first > 0 && !(find_window(kids[first])->style & WS_GROUP)) --first;
+    size_t end = first + 1;
+    while (end < kids.size() && !(find_window(kids[end])->style & WS_GROUP)) ++end;
+    return {first, end};
+}
+
+// ---- keyboard ----------------------------------------------------------------------
+
+void press_enter(HWND dialog) {
+    HWND focus = GetFocus();
+    if (IsChild(dialog, focus) && (dlg_code(focus) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED), reinterpret_cast<LPARAM>(focus));
+        return;
+    }
+    LRESULT def = SendMessageA(dialog, DM_GETDEFID, 0, 0);
+    if (HIWORD(def) == DC_HASDEFID) {
+        HWND button = GetDlgItem(dialog, LOWORD(def));
+        if (!button || IsWindowEnabled(button))
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(LOWORD(def), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        return;
+    }
+    SendMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
+bool move_in_group(HWND dialog, WPARAM key) {
+    HWND focus = GetFocus();
+    if (!IsChild(dialog, focus)) return false;
+    HWND next = GetNextDlgGroupItem(dialog, focus, key == VK_LEFT || key == VK_UP);
+    if (next && next != focus) dialog_focus_control(dialog, next);
+    return true;
+}
+
+bool handle_key(HWND dialog, const MSG &msg, UINT code) {
+    switch (msg.wParam) {
+    case VK_TAB:
+        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
+        SendMessageA(dialog, WM_NEXTDLGCTL, shift_down(), 0);
+        return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        if (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)) return false;
+        return move_in_group(dialog, msg.wParam);
+    case VK_ESCAPE:
+        SendMessageA(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        return true;
+    case VK_RETURN:
+        if (code & DLGC_WANTALLKEYS) return false;
+        press_enter(dialog);
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+std::optional<DialogSpec> parse_dialog_template(const BYTE *data, size_t size) {
+    if (!data) return std::nullopt;
+    Reader r(data, size);
+    DialogSpec spec;
+    DWORD first = r.dword();
+    bool extended = first == 0xFFFF0001;
+    if (extended) {
+        r.dword();  // help id
+        spec.ex_style = r.dword();
+        spec.style = r.dword();
+    } else {
+        spec.style = first;
+        spec.ex_style = r.dword();
+    }
+    WORD count = r.word();
+    spec.x = r.sword();
+    spec.y = r.sword();
+    spec.cx = r.sword();
+    spec.cy = r.sword();
+    std::string menu;
+    std::optional<WORD> ordinal;
+    r.name_or_ordinal(menu, ordinal);
+    ordinal.reset();
+    r.name_or_ordinal(spec.class_name, ordinal);
+    if (ordinal) spec.class_name = "#" + std::to_string(*ordinal);
+    std::u16string title = r.wide_string();
+    spec.title = utf16_to_cp1252(title.data(), title.size());
+    if (spec.style & DS_SETFONT) {
+        spec.point_size = r.word();
+        if (extended) {
+            r.word();  // weight
+            r.word();  // italic and character set, a byte each
+        }
+        std::u16string font = r.wide_string();
+        spec.font = utf16_to_cp1252(font.data(), font.size());
+    }
+    spec.items.resize(count);
+    for (DialogItemSpec &item : spec.items)
+        if (!read_item(r, extended, item)) return std::nullopt;
+    if (!r.ok()) return std::nullopt;
+    return spec;
+}
+
+INT_PTR run_modal_dialog(const ModalRequest &request) {
+    ModalRequest r = request;
+    if (r.owner) {
+        Window *o = find_window(r.owner);
+        while (o && (o->style & WS_CHILD) && find_window(o->parent)) o = find_window(o->parent);
+        r.owner = o ? o->handle : nullptr;
+    }
+    HWND hwnd = create_dialog(r);
+    if (!hwnd) return -1;
+    bool disabled_owner = r.owner && IsWindowEnabled(r.owner);
+    if (disabled_owner) EnableWindow(r.owner, FALSE);
+    push_modal(hwnd);
+    initialise(hwnd, r.param);
+    modal_loop(hwnd);
+    DialogState *d = dialog_state(hwnd);
+    INT_PTR result = d ? d->result : 0;
+    if (d && !d->message_box) transcript_dialog_ended(hwnd, result);
+    pop_modal(hwnd);
+    if (disabled_owner && IsWindow(r.owner)) EnableWindow(r.owner, TRUE);
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+    return result;
+}
+
+DialogState *dialog_state(HWND hwnd) {
+    Window *w = find_window(hwnd);
+    return w ? w->dialog.get() : nullptr;
+}
+
+std::string window_label(HWND hwnd) {
+    if (!hwnd) return "none";
+    if (hwnd == main_window()) return "main";
+    DialogState *d = dialog_state(hwnd);
+    if (!d) return "window";
+    if (d->message_box) return "messagebox";
+    if (d->template_id) return "dialog " + std::to_string(*d->template_id);
+    return "dialog " + d->template_name;
+}
+
+void dialog_focus_control(HWND dialog, HWND control) {
+    SetFocus(control);
+    move_default_style(dialog, control);
+}
+
+void register_dialog_class() {
+    WindowClass cls;
+    cls.name = "#32770";
+    cls.proc = DefDlgProcA;
+    cls.window_extra = DLGWINDOWEXTRA;
+    cls.atom = 0x8002;
+    register_system_class(cls);
+}
+
+}  // namespace w32h
+
+using namespace w32h;
+
+extern "C" {
+
+INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA tmpl, HWND owner, DLGPROC proc,
+                                       LPARAM param) {
+    if (injected_failure("DialogBoxIndirectParamA", ERROR_NOT_ENOUGH_MEMORY)) return -1;
+    // Limits: the template's size is not known here; it is read up to 64 KiB.
+    auto spec = parse_dialog_template(reinterpret_cast<const BYTE *>(tmpl), 0x10000);
+    if (!spec) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    register_dialog_class();
+    ModalRequest r;
+    r.instance = instance;
+    r.spec = &*spec;
+    r.owner = owner;
+    r.proc = proc;
+    r.param = param;
+    return run_modal_dialog(r);
+}
+
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+    if (injected_failure("DialogBoxParamA", ERROR_NOT_ENOUGH_MEMORY)) return -1;
+    if (owner && !IsWindow(owner)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return -1;
+    }
+    HRSRC res = FindResourceA(instance, name, RT_DIALOG);
+    if (!res) return -1;
+    auto *data = static_cast<const BYTE *>(LockResource(LoadResource(instance, res)));
+    auto spec = parse_dialog_template(data, SizeofResource(instance, res));
+    if (!spec) {
+        SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+        return -1;
+    }
+    register_dialog_class();
+    ModalRequest r;
+    r.instance = instance;
+    r.spec = &*spec;
+    r.owner = owner;
+    r.proc = proc;
+    r.param = param;
+    if (IS_INTRESOURCE(name))
+        r.template_id = LOWORD(name);
+    else
+        r.template_name = name;
+    return run_modal_dialog(r);
+}
+
+BOOL WINAPI EndDialog(HWND hwnd, INT_PTR result) {
+    DialogState *d = dialog_state(hwnd);
+    if (!d) {
+        SetLastError(IsWindow(hwnd) ? ERROR_WINDOW_NOT_DIALOG : ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    d->result = result;
+    d->ended = true;
+    HWND owner = GetWindow(hwnd, GW_OWNER);
+    if (owner) EnableWindow(owner, TRUE);
+    if (IsChild(hwnd, GetFocus())) SetFocus(hwnd);
+    ShowWindow(hwnd, SW_HIDE);
+    PostMessageA(hwnd, WM_NULL, 0, 0);
+    return TRUE;
+}
+
+LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    DialogState *d = dialog_state(hwnd);
+    if (!d) return DefWindowProcA(hwnd, msg, wp, lp);
+    d->msg_result = 0;
+    INT_PTR handled = d->proc ? d->proc(hwnd, msg, wp, lp) : 0;
+    d = dialog_state(hwnd);
+    if (!d) return handled;
+    if (handled) return returns_directly(msg) ? handled : d->msg_result;
+    return default_dialog_message(hwnd, *d, msg, wp, lp);
+}
+
+BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg) {
+    if (!msg || !dialog || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) return FALSE;
+    UINT code = static_cast<UINT>(SendMessageA(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)));
+    if (!(code & DLGC_WANTMESSAGE) && msg->message == WM_KEYDOWN && handle_key(dialog, *msg, code)) return TRUE;
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+    return TRUE;
+}
+
+HWND WINAPI GetDlgItem(HWND dialog, int id) {
+    Window *w = find_window(dialog);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    for (HWND child : w->children)
+        if (Window *c = find_window(child); c && static_cast<WORD>(c->id) == static_cast<WORD>(id)) return child;
+    SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
+    return nullptr;
+}
+
+int WINAPI GetDlgCtrlID(HWND hwnd) {
+    Window *w = find_window(hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return (w->style & WS_CHILD) ? static_cast<int>(w->id) : 0;
+}
+
+BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
+    HWND item = GetDlgItem(dialog, id);
+    return item ? SetWindowTextA(item, text) : FALSE;
+}
+
+UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size) {
+    HWND item = GetDlgItem(dialog, id);
+    if (item) return static_cast<UINT>(GetWindowTextA(item, text, size));
+    if (text && size > 0) text[0] = '\0';
+    return 0;
+}
+
+HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND ctl, BOOL previous) {
+    Window *d = find_window(dialog);
+    if (!d) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    if (d->children.empty()) return ctl;
+    for (HWND h : walk_from(d->children, ctl, previous))
+        if (tab_stop(h)) return h;
+    return ctl;
+}
+
+HWND WINAPI GetNextDlgGroupItem(HWND dialog, HWND ctl, BOOL previous) {
+    Window *d = find_window(dialog);
+    if (!d) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    const auto &kids = d->children;
+    auto it = std::find(kids.begin(), kids.end(), ctl);
+    if (it == kids.end()) {
+        for (HWND h : walk_from(kids, nullptr, previous))
+            if (reachable(h)) return h;
+        return nullptr;
+    }
+    auto [first, end] = group_bounds(kids, static_cast<size_t>(it - kids.begin()));
+    std::vector<HWND> group(kids.begin() + static_cast<long>(first), kids.begin() + static_cast<long>(end));
+    for (HWND h : walk_from(group, ctl, previous))
+        if (reachable(h)) return h;
+    return ctl;
+}
+
+BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect) {
+    DialogState *d = dialog_state(dialog);
+    if (!d || !rect) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    rect->left = MulDiv(rect->left, d->base_x, 4);
+    rect->right = MulDiv(rect->right, d->base_x, 4);
+    rect->top = MulDiv(rect->top, d->base_y, 8);
+    rect->bottom = MulDiv(rect->bottom, d->base_y, 8);
+    return TRUE;
+}
+
+LONG WINAPI GetDialogBaseUnits(void) { return MAKELONG(8, 16); }
+
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wp, LPARAM lp) {
+    HWND item = GetDlgItem(dialog, id);
+    return item ? SendMessageA(item, msg, wp, lp) : 0;
+}
+
+}  // extern "C"

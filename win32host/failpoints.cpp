@@ -1,0 +1,106 @@
+// failpoints.cpp - WIN32HOST_FAIL: makes the Nth call of a named Win32
+// function fail with a chosen error, so that tests reach the program's
+// failure paths (class registration, window creation, allocation, version).
+#include "host.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <map>
+
+namespace w32h {
+namespace {
+
+// The entry points that honour WIN32HOST_FAIL.
+constexpr std::array failable{
+    "CreateWindowExA", "DialogBoxIndirectParamA", "DialogBoxParamA", "GetVersionExA", "GlobalAlloc",
+    "KillTimer",       "LoadIconA",               "LoadStringA",     "MessageBoxA",   "RegisterClassA",
+    "SetTimer",
+};
+
+struct Rule {
+    std::string function;
+    unsigned long call = 1;
+    std::optional<DWORD> error;
+};
+
+std::vector<Rule> &rules() {
+    static std::vector<Rule> r;
+    return r;
+}
+
+std::map<std::string, unsigned long, std::less<>> &counts() {
+    static std::map<std::string, unsigned long, std::less<>> c;
+    return c;
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+template <class T>
+bool parse_number(std::string_view text, T &out) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, base);
+    return !text.empty() && ec == std::errc() && end == text.data() + text.size();
+}
+
+std::optional<std::string> parse_rule(std::string_view item, Rule &rule) {
+    size_t eq = item.find('=');
+    std::string_view head = item.substr(0, eq);
+    if (eq != std::string_view::npos) {
+        DWORD error = 0;
+        if (!parse_number(trim(item.substr(eq + 1)), error)) return "bad error number in '" + std::string(item) + "'";
+        rule.error = error;
+    }
+    size_t hash = head.find('#');
+    if (hash != std::string_view::npos) {
+        if (!parse_number(trim(head.substr(hash + 1)), rule.call) || rule.call == 0)
+            return "bad call number in '" + std::string(item) + "'";
+        head = head.substr(0, hash);
+    }
+    rule.function = std::string(trim(head));
+    if (std::find(failable.begin(), failable.end(), rule.function) == failable.end())
+        return "'" + rule.function + "' is not a function that can be made to fail";
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> parse_fail_spec(std::string_view spec) {
+    std::vector<Rule> parsed;
+    while (!trim(spec).empty()) {
+        size_t comma = spec.find(',');
+        std::string_view item = trim(spec.substr(0, comma));
+        spec = comma == std::string_view::npos ? std::string_view{} : spec.substr(comma + 1);
+        if (item.empty()) return "empty entry";
+        Rule rule;
+        if (auto err = parse_rule(item, rule)) return err;
+        parsed.push_back(rule);
+    }
+    rules() = std::move(parsed);
+    counts().clear();
+    return std::nullopt;
+}
+
+bool injected_failure(const char *function, DWORD default_error) {
+    auto &r = rules();
+    if (r.empty()) return false;
+    bool named = std::any_of(r.begin(), r.end(), [&](const Rule &x) { return x.function == function; });
+    if (!named) return false;
+    unsigned long call = ++counts()[function];
+    for (const Rule &rule : r)
+        if (rule.function == function && rule.call == call) {
+            SetLastError(rule.error.value_or(default_error));
+            return true;
+        }
+    return false;
+}
+
+}  // namespace w32h

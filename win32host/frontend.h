@@ -1,0 +1,72 @@
+// frontend.h - what stands in for the user: the terminal front-end for people
+// and the script front-end for tests and unattended runs, behind one
+// interface, plus the user actions both turn into Windows input, and the
+// transcript of what was shown.
+#pragma once
+
+#include "host.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace w32h {
+
+class Frontend {
+public:
+    virtual ~Frontend() = default;
+    // Something visible changed (a window, a text, a style, a progress bar).
+    // Called very often; must be cheap.
+    virtual void invalidate() {}
+    // The message loop has nothing to do. waiting is the window that waits for
+    // the user (see waiting_window), or nullptr when only a timer is awaited;
+    // deadline is when the next timer is due. Returns after posting input or
+    // after letting time pass.
+    virtual void idle(HWND waiting, std::optional<uint64_t> deadline) = 0;
+    // The process ends: restore the terminal.
+    virtual void shutdown() {}
+};
+
+Frontend &frontend();
+// Builds the front-end the configuration asks for; the script front-end
+// reads and checks its whole script here.
+void start_frontend(const Config &cfg);
+void set_frontend(std::unique_ptr<Frontend> fe);
+
+// ---- user actions (frontend.cpp), shared by both front-ends ----------------
+
+enum class Key { enter, escape, tab, shift_tab, up, down, space, home, end, page_up, page_down };
+
+// Each posts the input a real user would produce; the message loop then
+// delivers it through the dialog manager. On failure error says why.
+void user_key(HWND target, Key key);
+bool user_press(HWND target, int id, std::string &error);
+bool user_select(HWND target, std::string_view utf8_prefix, std::string &error);
+bool user_close(HWND target, std::string &error);
+// The window menu of the main window: commands and whether each is enabled,
+// after the window has been sent WM_INITMENUPOPUP.
+std::vector<std::pair<UINT, bool>> user_open_window_menu(HWND target);
+void user_choose_window_menu(HWND target, UINT command);
+
+// "message box "Command syntax"", "dialog 608 "Sélection du Port"", ...
+std::string describe_window(HWND hwnd);
+// The title, caption or any control text, in UTF-8, contains the text.
+bool window_shows_text(HWND hwnd, std::string_view utf8);
+
+// ---- transcript (transcript.cpp) --------------------------------------------
+
+void transcript_open(const Config &cfg);
+void transcript_title(const std::string &ansi);
+void transcript_messagebox(HWND owner, const std::string &caption, const std::string &text, UINT type, int answer);
+void transcript_dialog_shown(HWND dialog);
+void transcript_dialog_ended(HWND dialog, INT_PTR result);
+void transcript_error(const std::string &reason);
+void transcript_exit(int code);
+
+// The end of the process, from WinMain's return or a host error: transcript
+// exit event, terminal restored.
+void end_host(int code);
+
+}  // namespace w32h

@@ -1,0 +1,118 @@
+// host.h - win32host's internal interfaces, shared by its area files and
+// never seen by the program: configuration, the last error and injected
+// failures, code pages, the clock, and the resource store. Everything here is
+// plain C++; only the include/ headers carry Windows' names.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace w32h {
+
+// ---- configuration (config.cpp) -------------------------------------------
+
+enum class UiMode { tty, script };
+enum class ClockMode { real, virtual_ };
+
+struct WindowsVersion {
+    std::string name;  // the WIN32HOST_WINVER keyword, or ID.MAJOR.MINOR
+    DWORD platform_id = VER_PLATFORM_WIN32_NT;
+    DWORD major = 5;
+    DWORD minor = 0;
+    DWORD build = 2195;
+    std::string csd;  // service pack text
+};
+
+struct Config {
+    std::string prefix;  // folder of the emulated machine, not yet created
+    WindowsVersion winver;
+    UiMode ui = UiMode::script;
+    std::string script_path;  // empty: standard input
+    std::optional<std::string> transcript_path;  // "-" or empty: standard output
+    ClockMode clock = ClockMode::virtual_;
+    std::string fail_spec;  // WIN32HOST_FAIL as given
+    std::optional<std::string> cmdline;
+    int screen_width = 1024;
+    int screen_height = 768;
+    bool french = false;  // user interface language of the resources
+};
+
+// Reads and checks every WIN32HOST_* variable; a bad one ends the process
+// through host_config_error. Called once by the entry point.
+const Config &config();
+// Parses the environment into a Config; returns the reason on failure.
+std::optional<std::string> load_config(Config &out);
+// Tests set their own configuration before the first call of config().
+void set_config(const Config &cfg);
+
+// Ends the process with exit code 3 and the one-line reason on standard error
+// (host configuration errors, a malformed or exhausted answers script).
+[[noreturn]] void host_error(const std::string &reason);
+
+std::optional<WindowsVersion> parse_windows_version(std::string_view text);
+
+// ---- errors (errors.cpp) ----------------------------------------------------
+
+DWORD win32_error_from_errno(int err);
+
+// ---- injected failures (failpoints.cpp) -------------------------------------
+
+// Parses WIN32HOST_FAIL; returns the reason when it is malformed or names a
+// function that cannot fail.
+std::optional<std::string> parse_fail_spec(std::string_view spec);
+// Counts one call of the named entry point; when this call is to fail, sets
+// the last error (the configured one, else default_error) and returns true.
+bool injected_failure(const char *function, DWORD default_error);
+
+// ---- code pages (codepage.cpp) ------------------------------------------------
+
+// The ANSI code page of English and French Windows is 1252.
+std::string cp1252_to_utf8(std::string_view ansi);
+// Characters without a cp1252 form become '?'; invalid UTF-8 bytes likewise.
+std::string utf8_to_cp1252(std::string_view utf8);
+std::string utf16_to_cp1252(const char16_t *text, size_t length);
+std::u16string cp1252_to_utf16(std::string_view ansi);
+
+// ---- clock (time.cpp) -------------------------------------------------------
+
+// Milliseconds since the host started (GetTickCount's origin).
+uint64_t clock_now();
+// Lets time pass until the given moment: a real sleep, or a jump of the
+// virtual clock.
+void clock_wait_until(uint64_t moment);
+bool clock_is_virtual();
+
+// ---- resources (resources.cpp) ------------------------------------------------
+
+// The module handle of the program; its resources come from the .res image
+// that the build embeds.
+HINSTANCE program_instance();
+// Called by the generated resource file of an executable before main().
+void register_resources(const unsigned char *image, size_t size);
+
+struct ResourceId {
+    bool is_number = true;
+    WORD number = 0;
+    std::u16string name;  // upper-cased, as Windows compares names
+};
+ResourceId resource_id_from(LPCSTR text_or_ordinal);
+
+struct ResourceEntry {
+    ResourceId type;
+    ResourceId name;
+    WORD language = 0;
+    const BYTE *data = nullptr;
+    DWORD size = 0;
+};
+// Finds a resource in the user's language, else English (0x409), else any
+// language; nullptr when none.
+const ResourceEntry *find_resource(const ResourceId &type, const ResourceId &name);
+// The user's language: 0x40C when config().french, else 0x409.
+WORD user_language();
+
+}  // namespace w32h

@@ -1,0 +1,179 @@
+// messagebox.cpp - MessageBoxA, built as Windows builds it: a dialog made on
+// the fly with the text and one push button per answer, run by the same modal
+// loop and dialog manager as dialogs from templates, so Enter, Escape, Tab and
+// the close box behave alike. Its transcript event carries the answer.
+#include "dialog_template.h"
+#include "frontend.h"
+
+#include <algorithm>
+
+namespace w32h {
+namespace {
+
+constexpr short button_width = 50;  // dialog units, as Windows' message boxes
+constexpr short button_height = 14;
+constexpr short button_gap = 8;
+constexpr short margin = 8;
+constexpr size_t wrap_columns = 60;  // one column is 4 dialog units
+
+struct Answer {
+    int id;
+    const char *english;
+    const char *french;
+};
+
+std::vector<Answer> answers_of(UINT type) {
+    const Answer ok{IDOK, "OK", "OK"}, cancel{IDCANCEL, "Cancel", "Annuler"}, yes{IDYES, "Yes", "Oui"},
+        no{IDNO, "No", "Non"}, abort{IDABORT, "Abort", "Abandonner"}, retry{IDRETRY, "Retry", "R\xE9" "essayer"},
+        ignore{IDIGNORE, "Ignore", "Ignorer"};
+    switch (type & MB_TYPEMASK) {
+    case MB_OK:
+        return {ok};
+    case MB_OKCANCEL:
+        return {ok, cancel};
+    case MB_ABORTRETRYIGNORE:
+        return {abort, retry, ignore};
+    case MB_YESNOCANCEL:
+        return {yes, no, cancel};
+    case MB_YESNO:
+        return {yes, no};
+    case MB_RETRYCANCEL:
+        return {retry, cancel};
+    default:
+        return {};
+    }
+}
+
+bool has_answer(UINT type, int id) {
+    auto list = answers_of(type);
+    return std::any_of(list.begin(), list.end(), [&](const Answer &a) { return a.id == id; });
+}
+
+// The text wrapped at word boundaries into lines of at most wrap_columns.
+std::vector<std::string> wrap(const std::string &text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        while (line.size() > wrap_columns) {
+            size_t cut = line.rfind(' ', wrap_columns);
+            if (cut == std::string::npos || cut == 0) cut = wrap_columns;
+            lines.push_back(line.substr(0, cut));
+            line.erase(0, line[cut] == ' ' ? cut + 1 : cut);
+        }
+        lines.push_back(line);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+DialogSpec build_spec(const std::string &text, const std::string &caption, UINT type) {
+    auto lines = wrap(text);
+    size_t widest = 0;
+    for (const auto &l : lines) widest = std::max(widest, l.size());
+    auto list = answers_of(type);
+    short buttons = static_cast<short>(list.size() * button_width + (list.size() - 1) * button_gap);
+    short text_cx = static_cast<short>(std::max<size_t>(widest * 4, 40));
+    short cx = static_cast<short>(std::max(text_cx, buttons) + 2 * margin);
+    short text_cy = static_cast<short>(lines.size() * 8);
+    DialogSpec spec;
+    spec.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    spec.cx = cx;
+    spec.cy = static_cast<short>(margin + text_cy + margin + button_height + margin);
+    spec.title = caption;
+    spec.point_size = 8;
+    spec.font = "MS Sans Serif";
+    DialogItemSpec label;
+    label.style = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | WS_GROUP;
+    label.x = margin;
+    label.y = margin;
+    label.cx = text_cx;
+    label.cy = text_cy;
+    label.id = 0xFFFF;
+    label.class_name = "Static";
+    label.text = text;
+    spec.items.push_back(label);
+    UINT def = (type & MB_DEFMASK) >> 8;
+    short x = static_cast<short>((cx - buttons) / 2);
+    for (size_t i = 0; i < list.size(); ++i) {
+        DialogItemSpec b;
+        b.style = WS_VISIBLE | WS_TABSTOP | (i == 0 ? WS_GROUP : 0) | (i == def ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        b.x = static_cast<short>(x + i * (button_width + button_gap));
+        b.y = static_cast<short>(margin + text_cy + margin);
+        b.cx = button_width;
+        b.cy = button_height;
+        b.id = static_cast<DWORD>(list[i].id);
+        b.class_name = "Button";
+        b.text = config().french ? list[i].french : list[i].english;
+        spec.items.push_back(b);
+    }
+    return spec;
+}
+
+// The default button takes the focus; the close box works only where a
+// Cancel answer exists or the box has OK alone, as on Windows.
+INT_PTR on_init(HWND hwnd) {
+    UINT type = dialog_state(hwnd)->box_type;
+    auto list = answers_of(type);
+    size_t def = std::min<size_t>((type & MB_DEFMASK) >> 8, list.size() - 1);
+    SetFocus(GetDlgItem(hwnd, list[def].id));
+    bool closable = has_answer(type, IDCANCEL) || (type & MB_TYPEMASK) == MB_OK;
+    if (!closable) EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_GRAYED);
+    return FALSE;
+}
+
+INT_PTR on_command(HWND hwnd, int id) {
+    UINT type = dialog_state(hwnd)->box_type;
+    if (has_answer(type, id)) {
+        EndDialog(hwnd, id);
+        return TRUE;
+    }
+    if (id == IDCANCEL && (type & MB_TYPEMASK) == MB_OK) EndDialog(hwnd, IDOK);
+    return TRUE;
+}
+
+INT_PTR CALLBACK message_box_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        return on_init(hwnd);
+    case WM_COMMAND:
+        return on_command(hwnd, LOWORD(wp));
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+}  // namespace w32h
+
+using namespace w32h;
+
+extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    if (injected_failure("MessageBoxA", ERROR_NOT_ENOUGH_MEMORY)) return 0;
+    if ((type & MB_TYPEMASK) > MB_RETRYCANCEL) {
+        SetLastError(ERROR_INVALID_MSGBOX_STYLE);
+        return 0;
+    }
+    if (owner && !IsWindow(owner)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    // Limits: icons, help buttons and mnemonics are not shown.
+    std::string body = text ? text : "";
+    std::string title = caption ? caption : (config().french ? "Erreur" : "Error");
+    DialogSpec spec = build_spec(body, title, type);
+    ModalRequest r;
+    r.instance = program_instance();
+    r.spec = &spec;
+    r.owner = owner;
+    r.proc = message_box_proc;
+    r.message_box = true;
+    r.box_type = type;
+    INT_PTR answer = run_modal_dialog(r);
+    if (answer <= 0) return 0;
+    transcript_messagebox(owner, title, body, type, static_cast<int>(answer));
+    return static_cast<int>(answer);
+}

@@ -1,0 +1,27 @@
+// process.cpp - the process itself as the program sees it: its raw command
+// line (GetCommandLineA, which the command tail given to WinMain points into)
+// and ExitProcess, which ends the run through the host's orderly end.
+#include "frontend.h"
+#include "host.h"
+
+#include <cstdlib>
+
+namespace w32h {
+
+std::string &command_line_buffer() {
+    static std::string line;
+    return line;
+}
+
+}  // namespace w32h
+
+extern "C" {
+
+LPSTR WINAPI GetCommandLineA(void) { return w32h::command_line_buffer().data(); }
+
+void WINAPI ExitProcess(UINT code) {
+    w32h::end_host(static_cast<int>(code));
+    std::exit(static_cast<int>(code));
+}
+
+}  // extern "C"

@@ -1,0 +1,437 @@
+// resources.cpp - the program's resources, read from the compiled .res image
+// that the build embeds (the RESOURCEHEADER records that rc and llvm-rc
+// write), and the Win32 calls on them: FindResource, LoadResource and
+// LoadStringA with Windows' string blocks of sixteen and language fallback.
+// The image is parsed defensively: a malformed record ends the parse.
+#include "host.h"
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <unordered_set>
+
+namespace {
+
+// Windows' usual image base, so that the instance handle looks like one.
+const HINSTANCE the_program_instance = reinterpret_cast<HINSTANCE>(0x00400000);
+
+constexpr WORD rt_string = 6;
+constexpr WORD lang_english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+constexpr WORD lang_french = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
+
+// The registered images and the entries pointing into them; a deque keeps
+// both in place as more are added, so HRSRC values stay valid.
+struct Store {
+    std::deque<std::vector<BYTE>> images;
+    std::deque<w32h::ResourceEntry> entries;
+    std::unordered_set<const w32h::ResourceEntry *> known;
+};
+
+Store &store()
+{
+    static Store instance;
+    return instance;
+}
+
+// Upper case as Windows compares resource names.
+// Limits: only ASCII and the Latin letters of cp1252 change case.
+char16_t to_upper(char16_t c)
+{
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
+    switch (c) {
+    case 0xFF: return 0x178;
+    case 0x153: return 0x152;
+    case 0x161: return 0x160;
+    case 0x17E: return 0x17D;
+    default: return c;
+    }
+}
+
+std::u16string upper_cased(std::u16string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), to_upper);
+    return text;
+}
+
+w32h::ResourceId number_id(WORD number)
+{
+    w32h::ResourceId id;
+    id.number = number;
+    return id;
+}
+
+w32h::ResourceId name_id(std::u16string name)
+{
+    w32h::ResourceId id;
+    id.is_number = false;
+    id.name = upper_cased(std::move(name));
+    return id;
+}
+
+bool same_id(const w32h::ResourceId &a, const w32h::ResourceId &b)
+{
+    return a.is_number == b.is_number && (a.is_number ? a.number == b.number : a.name == b.name);
+}
+
+// ---- reading the .res image ----------------------------------------------
+
+// Reads little-endian fields inside [pos, end) of an image.
+class Reader {
+public:
+    Reader(const BYTE *data, size_t pos, size_t end) : data_(data), pos_(pos), end_(end) {}
+    size_t pos() const { return pos_; }
+    bool word(WORD &value) { return read(&value, sizeof value); }
+    bool dword(DWORD &value) { return read(&value, sizeof value); }
+    bool skip(size_t n)
+    {
+        if (end_ - pos_ < n) return false;
+        pos_ += n;
+        return true;
+    }
+    // Moves to the next DWORD boundary of the image.
+    bool align() { return skip((4 - pos_ % 4) % 4); }
+
+    // A type or name: 0xFFFF and an ordinal, or a NUL-terminated UTF-16 string.
+    bool id(w32h::ResourceId &out)
+    {
+        WORD first = 0;
+        if (!word(first)) return false;
+        if (first == 0xFFFF) {
+            WORD number = 0;
+            if (!word(number)) return false;
+            out = number_id(number);
+            return true;
+        }
+        std::u16string name;
+        for (WORD unit = first; unit != 0;) {
+            name += static_cast<char16_t>(unit);
+            if (!word(unit)) return false;
+        }
+        out = name_id(std::move(name));
+        return true;
+    }
+
+private:
+    bool read(void *value, size_t n)
+    {
+        if (end_ - pos_ < n) return false;
+        // The bytes are little-endian, as is every host this builds for.
+        std::memcpy(value, data_ + pos_, n);
+        pos_ += n;
+        return true;
+    }
+
+    const BYTE *data_;
+    size_t pos_;
+    size_t end_;
+};
+
+// Parses the record at offset; on success fills entry and the offset of the
+// next record. DataVersion, MemoryFlags, Version and Characteristics are read
+// past: Win32 ignores them.
+bool parse_record(const BYTE *image, size_t size, size_t offset, w32h::ResourceEntry &entry, size_t &next)
+{
+    DWORD data_size = 0, header_size = 0;
+    Reader head(image, offset, size);
+    if (!head.dword(data_size) || !head.dword(header_size)) return false;
+    if (header_size < 32 || header_size > size - offset || data_size > size - offset - header_size) return false;
+    Reader header(image, head.pos(), offset + header_size);
+    WORD language = 0;
+    if (!header.id(entry.type) || !header.id(entry.name) || !header.align()) return false;
+    if (!header.skip(6) || !header.word(language) || !header.skip(8)) return false;
+    entry.language = language;
+    entry.data = image + offset + header_size;
+    entry.size = data_size;
+    next = offset + header_size + data_size;
+    next += (4 - next % 4) % 4;
+    return true;
+}
+
+void parse_image(const std::vector<BYTE> &image)
+{
+    Store &s = store();
+    size_t offset = 0;
+    w32h::ResourceEntry entry;
+    size_t next = 0;
+    while (offset < image.size() && parse_record(image.data(), image.size(), offset, entry, next)) {
+        // The leading empty record (type 0, no data) only marks a 32-bit .res.
+        const bool marker = entry.type.is_number && entry.type.number == 0 && entry.size == 0;
+        if (!marker) {
+            s.entries.push_back(entry);
+            s.known.insert(&s.entries.back());
+        }
+        offset = next;
+    }
+}
+
+// ---- finding --------------------------------------------------------------
+
+// "#123" means the ordinal 123, read as RtlCharToInteger reads it (leading
+// blanks, a sign, decimal digits up to the first other character); a value
+// that does not fit a WORD makes the name invalid.
+std::optional<WORD> hash_ordinal(const char *text)
+{
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
+    while (*p && *p <= ' ') ++p;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    uint32_t value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) value = value * 10 + (*p - '0');
+    if (negative) value = 0 - value;
+    if (value > 0xFFFF) return std::nullopt;
+    return static_cast<WORD>(value);
+}
+
+std::optional<w32h::ResourceId> parse_id(LPCSTR text)
+{
+    if (IS_INTRESOURCE(text)) return number_id(LOWORD(text));
+    if (text[0] == '#') {
+        const auto ordinal = hash_ordinal(text + 1);
+        if (!ordinal) return std::nullopt;
+        return number_id(*ordinal);
+    }
+    return name_id(w32h::cp1252_to_utf16(text));
+}
+
+struct Lookup {
+    const w32h::ResourceEntry *entry = nullptr;
+    DWORD error = ERROR_SUCCESS;
+};
+
+// The entries of one type and name, or the error that says which is missing.
+DWORD collect(const w32h::ResourceId &type, const w32h::ResourceId &name,
+              std::vector<const w32h::ResourceEntry *> &found)
+{
+    bool type_seen = false;
+    for (const w32h::ResourceEntry &e : store().entries) {
+        if (!same_id(e.type, type)) continue;
+        type_seen = true;
+        if (same_id(e.name, name)) found.push_back(&e);
+    }
+    if (!type_seen) return ERROR_RESOURCE_TYPE_NOT_FOUND;
+    return found.empty() ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_SUCCESS;
+}
+
+const w32h::ResourceEntry *with_language(const std::vector<const w32h::ResourceEntry *> &found, WORD language)
+{
+    for (const w32h::ResourceEntry *e : found)
+        if (e->language == language) return e;
+    return nullptr;
+}
+
+// The language, then its primary language with a neutral sublanguage, then
+// the neutral language, as Windows tries them.
+const w32h::ResourceEntry *near_language(const std::vector<const w32h::ResourceEntry *> &found, WORD language)
+{
+    for (WORD candidate : {language, WORD(MAKELANGID(PRIMARYLANGID(language), SUBLANG_NEUTRAL)),
+                           WORD(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL))})
+        if (const w32h::ResourceEntry *e = with_language(found, candidate)) return e;
+    return nullptr;
+}
+
+// The user's language, then English, then the lowest language present, which
+// is the first in the sorted directory of a Windows image.
+const w32h::ResourceEntry *default_language(const std::vector<const w32h::ResourceEntry *> &found)
+{
+    if (const w32h::ResourceEntry *e = near_language(found, w32h::user_language())) return e;
+    if (const w32h::ResourceEntry *e = with_language(found, lang_english)) return e;
+    const auto lowest = std::min_element(found.begin(), found.end(),
+                                         [](auto *a, auto *b) { return a->language < b->language; });
+    return lowest == found.end() ? nullptr : *lowest;
+}
+
+bool is_program_module(HMODULE module) { return !module || module == the_program_instance; }
+
+// FindResourceExA's search: a neutral language means the default order, any
+// other is looked for as itself and its neutral forms only.
+Lookup find(HMODULE module, LPCSTR type, LPCSTR name, WORD language)
+{
+    // Limits: only the program's own module has resources.
+    if (!is_program_module(module)) return {nullptr, ERROR_RESOURCE_DATA_NOT_FOUND};
+    const auto type_id = parse_id(type), name_id = parse_id(name);
+    if (!type_id || !name_id) return {nullptr, ERROR_INVALID_PARAMETER};
+    std::vector<const w32h::ResourceEntry *> found;
+    if (const DWORD error = collect(*type_id, *name_id, found)) return {nullptr, error};
+    const w32h::ResourceEntry *e = PRIMARYLANGID(language) == LANG_NEUTRAL ? default_language(found)
+                                                                           : near_language(found, language);
+    return {e, e ? DWORD(ERROR_SUCCESS) : DWORD(ERROR_RESOURCE_LANG_NOT_FOUND)};
+}
+
+HRSRC find_entry_point(HMODULE module, LPCSTR type, LPCSTR name, WORD language)
+{
+    try {
+        const Lookup found = find(module, type, name, language);
+        if (!found.entry) SetLastError(found.error);
+        return reinterpret_cast<HRSRC>(const_cast<w32h::ResourceEntry *>(found.entry));
+    } catch (...) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return NULL;
+    }
+}
+
+const w32h::ResourceEntry *known_entry(HRSRC handle)
+{
+    const auto *entry = reinterpret_cast<const w32h::ResourceEntry *>(handle);
+    return store().known.count(entry) ? entry : nullptr;
+}
+
+// ---- strings --------------------------------------------------------------
+
+// The string at index within a block: sixteen counted UTF-16 strings. An
+// entry that runs past the block counts as absent. The text is left as bytes,
+// since a block need not be aligned.
+struct BlockString {
+    const BYTE *units = nullptr;
+    size_t length = 0;
+};
+
+bool string_in_block(const w32h::ResourceEntry &block, unsigned index, BlockString &out)
+{
+    Reader reader(block.data, 0, block.size);
+    for (unsigned i = 0;; ++i) {
+        WORD length = 0;
+        if (!reader.word(length)) return false;
+        const size_t start = reader.pos();
+        if (!reader.skip(size_t(length) * 2)) return false;
+        if (i == index) {
+            out = {block.data + start, length};
+            return true;
+        }
+    }
+}
+
+// Copies the string to the buffer as cp1252, cut to cchMax - 1 characters.
+int copy_string(const BlockString &text, LPSTR buffer, int cchMax)
+{
+    const size_t count = std::min(text.length, size_t(cchMax) - 1);
+    for (size_t i = 0; i < count; ++i) {
+        char16_t unit = 0;
+        std::memcpy(&unit, text.units + 2 * i, sizeof unit);
+        buffer[i] = w32h::utf16_to_cp1252(&unit, 1)[0];
+    }
+    buffer[count] = '\0';
+    return static_cast<int>(count);
+}
+
+int load_string(HINSTANCE instance, UINT id, LPSTR buffer, int cchMax)
+{
+    // Only the low word names the string (Wine's tests show the high word ignored).
+    const WORD string_id = LOWORD(id);
+    const Lookup block = find(instance, MAKEINTRESOURCEA(rt_string), MAKEINTRESOURCEA((string_id >> 4) + 1),
+                              MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    BlockString text;
+    if (!block.entry) SetLastError(block.error);
+    if (!block.entry || !string_in_block(*block.entry, string_id & 0x0F, text)) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    return copy_string(text, buffer, cchMax);
+}
+
+}  // namespace
+
+namespace w32h {
+
+HINSTANCE program_instance() { return the_program_instance; }
+
+// Runs before main(); a failure leaves the resources out rather than ending
+// the process.
+void register_resources(const unsigned char *image, size_t size)
+{
+    if (!image || size == 0) return;
+    try {
+        Store &s = store();
+        s.images.emplace_back(image, image + size);
+        parse_image(s.images.back());
+    } catch (...) {
+    }
+}
+
+// Limits: an invalid "#" name gives the name itself, which matches nothing;
+// FindResourceA reports it as ERROR_INVALID_PARAMETER.
+ResourceId resource_id_from(LPCSTR text_or_ordinal)
+{
+    if (auto id = parse_id(text_or_ordinal)) return *id;
+    return name_id(cp1252_to_utf16(text_or_ordinal));
+}
+
+const ResourceEntry *find_resource(const ResourceId &type, const ResourceId &name)
+{
+    std::vector<const ResourceEntry *> found;
+    if (collect(type, name, found) != ERROR_SUCCESS) return nullptr;
+    return default_language(found);
+}
+
+WORD user_language() { return config().french ? lang_french : lang_english; }
+
+}  // namespace w32h
+
+// Limits: only NULL names a module; any other name fails.
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName)
+{
+    if (!lpModuleName) return w32h::program_instance();
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return NULL;
+}
+
+HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType)
+{
+    return find_entry_point(hModule, lpType, lpName, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+}
+
+HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD wLanguage)
+{
+    return find_entry_point(hModule, lpType, lpName, wLanguage);
+}
+
+// The data in place, as Win32 returns it; NULL for a NULL resource, which
+// Windows answers without an error.
+// Limits: hModule is not checked against the resource; an unknown HRSRC
+// fails with ERROR_INVALID_HANDLE where Windows would read garbage.
+HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo)
+{
+    (void)hModule;
+    if (!hResInfo) return NULL;
+    const w32h::ResourceEntry *entry = known_entry(hResInfo);
+    if (!entry) SetLastError(ERROR_INVALID_HANDLE);
+    return entry ? const_cast<BYTE *>(entry->data) : NULL;
+}
+
+LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
+
+// Limits: as LoadResource.
+DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo)
+{
+    (void)hModule;
+    if (!hResInfo) return 0;
+    const w32h::ResourceEntry *entry = known_entry(hResInfo);
+    if (!entry) SetLastError(ERROR_INVALID_HANDLE);
+    return entry ? entry->size : 0;
+}
+
+// A buffer size of 0 returns -1 (Windows would hand out a read-only pointer);
+// 1 gives an empty string and 0 without touching the last error. A missing
+// block returns 0 with FindResource's error; an empty slot in an existing
+// block returns 0 and leaves the last error alone. The language fallback
+// applies to the whole block, as on Windows.
+// Limits: a NULL buffer or a negative size fails with ERROR_INVALID_PARAMETER
+// where Windows would fault.
+int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax)
+{
+    if (w32h::injected_failure("LoadStringA", ERROR_RESOURCE_NAME_NOT_FOUND)) {
+        if (lpBuffer && cchBufferMax > 0) lpBuffer[0] = '\0';
+        return 0;
+    }
+    if (cchBufferMax == 0) return -1;
+    if (!lpBuffer || cchBufferMax < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    try {
+        return load_string(hInstance, uID, lpBuffer, cchBufferMax);
+    } catch (...) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        lpBuffer[0] = '\0';
+        return 0;
+    }
+}
