@@ -1,0 +1,118 @@
+// program_run.h - runs a built program over win32host as a test would from
+// outside: a fresh prefix, the medium as current folder, a controlled
+// environment, an answers script, and the transcript read back as JSON.
+#pragma once
+
+#include "json.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace testrun {
+
+struct Result {
+    int exit_code = -1;
+    std::vector<testjson::Value> events;
+    std::string transcript;
+    std::string error_output;
+
+    std::vector<testjson::Value> of(const std::string &event) const {
+        std::vector<testjson::Value> out;
+        for (const auto &e : events)
+            if (e["event"].s == event) out.push_back(e);
+        return out;
+    }
+    std::vector<std::string> kinds() const {
+        std::vector<std::string> out;
+        for (const auto &e : events) out.push_back(e["event"].s);
+        return out;
+    }
+};
+
+struct Run {
+    std::string program;
+    std::string folder;  // current folder of the run
+    std::vector<std::string> args;
+    std::string script;
+    std::map<std::string, std::string> env;  // on top of a clean one
+};
+
+inline std::string read_file(const std::filesystem::path &p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "so-test-XXXXXX").string();
+        if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
+        path_ = tmpl;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::filesystem::path &path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+[[noreturn]] inline void exec_child(const Run &run, const std::map<std::string, std::string> &env,
+                                    const std::string &err_path) {
+    if (chdir(run.folder.c_str()) != 0) _exit(126);
+    int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int null_in = open("/dev/null", O_RDONLY);
+    dup2(err, 2);
+    dup2(null_in, 0);
+    clearenv();
+    for (const auto &[k, v] : env) setenv(k.c_str(), v.c_str(), 1);
+    std::vector<char *> argv;
+    std::vector<std::string> words{run.program};
+    words.insert(words.end(), run.args.begin(), run.args.end());
+    for (auto &w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    execv(run.program.c_str(), argv.data());
+    _exit(127);
+}
+
+inline Result run_program(const Run &run) {
+    TempDir dir;
+    auto script = dir.path() / "answers.txt", transcript = dir.path() / "transcript.jsonl",
+         errors = dir.path() / "stderr.txt";
+    std::ofstream(script, std::ios::binary) << run.script;
+    std::map<std::string, std::string> env{
+        {"PATH", "/usr/bin:/bin"},
+        {"WIN32HOST_PREFIX", (dir.path() / "machine").string()},
+        {"WIN32HOST_UI", "script"},
+        {"WIN32HOST_SCRIPT", script.string()},
+        {"WIN32HOST_TRANSCRIPT", transcript.string()},
+    };
+    for (const auto &[k, v] : run.env) env[k] = v;
+    pid_t pid = fork();
+    if (pid == 0) exec_child(run, env, errors.string());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Result r;
+    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.transcript = read_file(transcript);
+    r.error_output = read_file(errors);
+    std::istringstream lines(r.transcript);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty()) r.events.push_back(testjson::parse(line));
+    return r;
+}
+
+}  // namespace testrun

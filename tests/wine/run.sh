@@ -1,0 +1,255 @@
+#!/usr/bin/env bash
+# Proves the Windows build of SetupOrdane under 32-bit Wine: the file is a
+# 32-bit GUI program that old Windows can load, it carries its resources in
+# both languages, and its first message boxes (syntax, detection, refusal,
+# unknown version, French) show the right texts, answered from another process
+# by wine_driver.exe. Usage: tests/wine/run.sh build/mingw/SetupOrdane.exe
+set -euo pipefail
+# C: the decimal point of $EPOCHREALTIME, and English unless a case asks.
+export LC_ALL=C
+
+if [ $# -ne 1 ] || [ ! -f "$1" ]; then
+  echo "usage: $0 path/to/SetupOrdane.exe" >&2
+  exit 2
+fi
+exe=$(realpath "$1")
+driver=$(dirname "$exe")/wine_driver.exe
+medium=$(cd "$(dirname "$0")/../../medium" && pwd)
+[ -f "$driver" ] || { echo "wine: $driver is missing; build the mingw preset" >&2; exit 1; }
+
+# Debian's wine32 without the wine package has no /usr/bin/wine.
+PATH=$PATH:/usr/lib/wine
+WINE=$(command -v wine) || { echo "wine: no wine loader found" >&2; exit 1; }
+WINESERVER=$(command -v wineserver) || { echo "wine: no wineserver found" >&2; exit 1; }
+
+started=$EPOCHREALTIME
+tmp=$(mktemp -d)
+# A prefix of our own: created by whoever runs us (root in CI), so Wine
+# accepts it, and HOME inside it so that nothing outside is touched.
+export WINEPREFIX=$tmp WINEARCH=win32 WINEDEBUG=-all HOME=$tmp
+# No Mono or Gecko installer, and never a real display.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+program_pid=""
+
+cleanup() {
+  [ -z "$program_pid" ] || kill "$program_pid" 2>/dev/null || true
+  timeout 20 "$WINESERVER" -k 2>/dev/null || true
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# Milliseconds since $1, an $EPOCHREALTIME, printed as seconds.
+elapsed() {
+  local ms=$(( (${EPOCHREALTIME/./} - ${1/./}) / 1000 ))
+  printf '%d.%d s' $((ms / 1000)) $((ms % 1000 / 100))
+}
+
+fail() {
+  echo "FAIL  $case_name: $*" >&2
+  exit 1
+}
+
+passed=0
+# pass STARTED-AT TEXT: one line per case passed, with its time.
+pass() {
+  passed=$((passed + 1))
+  echo "ok    $(elapsed "$1")  $2"
+}
+
+wine_quiet() {
+  timeout 20 "$WINE" "$@" >/dev/null 2>&1
+}
+
+# The Windows version that Wine reports to the programs started next.
+set_windows_version() {
+  wine_quiet reg add 'HKCU\Software\Wine' /v Version /d "$1" /f || fail "cannot set Wine's version to $1"
+  windows_version=$1
+}
+
+# --- Cases on the file alone ------------------------------------------------
+
+case_name="PE file"
+t=$EPOCHREALTIME
+u16() { od -An --endian=little -tu2 -j"$1" -N2 "$exe" | tr -d ' '; }
+u32() { od -An --endian=little -tu4 -j"$1" -N4 "$exe" | tr -d ' '; }
+[ "$(head -c2 "$exe")" = MZ ] || fail "no MZ header"
+pe=$(u32 60)
+[ "$(u32 "$pe")" = 17744 ] || fail "no PE signature"                 # "PE\0\0"
+[ "$(u16 $((pe + 4)))" = 332 ] || fail "machine is not i386 (0x14c)"
+[ "$(u16 $((pe + 24)))" = 267 ] || fail "optional header is not PE32 (0x10b)"
+[ "$(u16 $((pe + 92)))" = 2 ] || fail "subsystem is not Windows GUI (2)"
+subsystem_version=$(u16 $((pe + 72))).$(u16 $((pe + 74)))
+# Windows 95 and NT 4.0 refuse a program that asks for a newer subsystem.
+[ "$subsystem_version" = 4.0 ] || fail "subsystem version $subsystem_version, not 4.0"
+pass "$t" "PE file: i386, PE32, Windows GUI, subsystem 4.0"
+
+case_name="imports"
+t=$EPOCHREALTIME
+dlls=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | xargs)
+# Only DLLs that every Windows from 95 on has: no C++ runtime DLL, no UCRT.
+for dll in $dlls; do
+  case $dll in
+    kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | msvcrt.dll | advapi32.dll | winspool.drv | \
+      shell32.dll | comdlg32.dll | version.dll) ;;
+    *) fail "imports $dll, which is not a system DLL" ;;
+  esac
+done
+[[ " $dlls " == *" kernel32.dll "* && " $dlls " == *" user32.dll "* ]] || fail "no kernel32/user32 import: $dlls"
+pass "$t" "imports: $dlls"
+
+# --- The prefix -------------------------------------------------------------
+
+case_name="prefix"
+t=$EPOCHREALTIME
+timeout 60 "$WINE" wineboot -i >/dev/null 2>&1 || fail "wineboot failed"
+# Headless: the null display driver, taken up once every process has ended.
+wine_quiet reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f || fail "cannot choose the null driver"
+timeout 30 "$WINESERVER" -w || fail "Wine did not settle"
+# One server for every case: Wine's own services start once, not per run.
+timeout 20 "$WINESERVER" -p || fail "cannot start a persistent wineserver"
+set_windows_version win2k
+echo "--    $(elapsed "$t")  prefix: $("$WINE" --version), win32, null display driver, Windows 2000"
+
+# --- Cases run under Wine ---------------------------------------------------
+
+drv_out=$tmp/driver.out
+program_log=$tmp/program.log
+
+begin_case() {
+  case_name=$1
+  case_started=$EPOCHREALTIME
+  case_command=""
+}
+
+# start_program [VAR=value...] -- [arguments]: SetupOrdane, in the background,
+# with the medium as its current folder.
+start_program() {
+  local vars=()
+  while [ "$1" != -- ]; do vars+=("$1"); shift; done
+  shift
+  case_command="Version=$windows_version ${vars[*]}${vars[*]:+ }SetupOrdane.exe${*:+ $*}"
+  (cd "$medium" && exec env "${vars[@]}" timeout 20 "$WINE" "$exe" "$@") >"$program_log" 2>&1 &
+  program_pid=$!
+}
+
+# What is on screen and what SetupOrdane said, for a failing case.
+show_state() {
+  echo "--- driver" >&2
+  cat "$drv_out" >&2 || true
+  echo "--- windows on screen" >&2
+  timeout 20 "$WINE" "$driver" list >&2 || true
+  echo "--- SetupOrdane's output" >&2
+  cat "$program_log" >&2 || true
+}
+
+# expect_box DRIVER-OPTIONS...: every box of SetupOrdane is owned by its main
+# window and shows no icon; the options add the rest and the button to press.
+# VERBOSE=1 shows what the driver read.
+expect_box() {
+  if ! timeout 20 "$WINE" "$driver" box --owner SetupOrdaneClass --icon none "$@" >"$drv_out" 2>&1; then
+    show_state
+    fail "the box differs from what is expected (driver output above)"
+  fi
+  [ -z "${VERBOSE:-}" ] || sed 's/^/      /' "$drv_out"
+}
+
+expect_exit() {
+  local code=0 deadline=$((SECONDS + 10))
+  while kill -0 "$program_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.05; done
+  if kill -0 "$program_pid" 2>/dev/null; then
+    show_state
+    fail "SetupOrdane still runs after the last box was answered"
+  fi
+  wait "$program_pid" || code=$?
+  program_pid=""
+  [ "$code" = "$1" ] || { show_state; fail "exit code $code, expected $1"; }
+  pass "$case_started" "$case_name  [$case_command]"
+}
+
+case_name="resources"
+t=$EPOCHREALTIME
+# Type 3 icon, 5 dialog, 14 icon group; the port dialog and the icon exist in
+# French only, so every user gets them.
+expected="3 1 040c
+5 600 0409
+5 600 040c
+5 602 0409
+5 602 040c
+5 604 0409
+5 604 040c
+5 606 0409
+5 606 040c
+5 608 040c
+14 500 040c"
+listed=$(timeout 20 "$WINE" "$driver" resources "$exe" | grep -v '^6 ') || fail "cannot list the resources"
+[ "$listed" = "$expected" ] || fail "resources differ:"$'\n'"$listed"
+# The syntax caption in each language, read with no language fallback.
+for pair in "0409 14 Command syntax" "040c 22 Syntaxe de la commande"; do
+  got=$(timeout 20 "$WINE" "$driver" string "$exe" "${pair%% *}" 5) || fail "no string 5 in ${pair%% *}"
+  [ "$got" = "${pair#* }" ] || fail "string 5 in ${pair%% *} is \"$got\""
+done
+pass "$t" "resources: dialogs 600-606 in English and French, 608 and icon 500 in French, string 5 in both"
+
+begin_case "an unknown option shows the command syntax"
+start_program -- /X
+expect_box --caption "Command syntax" --text-ends '\r\n\tWIN32S' --text-has WINNT351 --text-length 247 \
+  --buttons 1 --press 1
+expect_exit 1
+
+# Detection: Wine reports the version it is told to, as GetVersionEx.
+for pair in "win2k:Windows 2000" "nt40:Windows NT 4.0" "win98:Windows 98" "win95:Windows 95"; do
+  version=${pair%%:*}
+  platform=${pair#*:}
+  begin_case "Wine as $version is detected as $platform, and No ends the run"
+  set_windows_version "$version"
+  start_program --
+  expect_box --caption "" --text "Please confirm complete setup of : Ordane Driver\r\non platform : $platform" \
+    --buttons 6,7 --press 7
+  expect_exit 1
+done
+
+begin_case "/OS=WIN32S is confirmed, then refused as not supported"
+set_windows_version win2k
+start_program -- /OS=WIN32S
+expect_box --caption "" --text "Please confirm complete setup of : Ordane Driver\r\non platform : Win32s sur plateforme 16 bits" \
+  --buttons 6,7 --press 6
+expect_box --caption "Ordane Driver setup failure" --text "We don't work yet with this Windows version..." \
+  --buttons 1 --press 1
+expect_exit 1
+
+# Wine as Windows 3.1 reports Win32s itself (platform 0, 3.10).
+begin_case "Wine as win31 is detected as Win32s, then refused"
+set_windows_version win31
+start_program --
+expect_box --caption "" --text-ends "on platform : Win32s sur plateforme 16 bits" --buttons 6,7 --press 6
+expect_box --caption "Ordane Driver setup failure" --text "We don't work yet with this Windows version..." \
+  --buttons 1 --press 1
+expect_exit 1
+
+# Versions SetupOrdane does not know; NT 3.51 is reached only with /OS=.
+for pair in "winme:1 / 4.90" "vista:2 / 6.0" "nt351:2 / 3.51"; do
+  version=${pair%%:*}
+  begin_case "Wine as $version is an unknown version ($version reports ${pair#*:})"
+  set_windows_version "$version"
+  start_program --
+  expect_box --caption "Ordane Driver setup failure" --text "Unknown Windows version (${pair#*:})..." \
+    --buttons 1 --press 1
+  expect_exit 1
+done
+
+# French: Wine reads LC_ALL itself when the C library lacks the locale.
+begin_case "French: the command syntax"
+set_windows_version win2k
+start_program LC_ALL=fr_FR.UTF-8 -- /X
+expect_box --caption "Syntaxe de la commande" --text-has 'o\u00f9 version peut prendre les valeurs :\r\n\tWIN95' \
+  --text-ends '\r\n\tWIN32S' --text-length 243 --buttons 1 --press 1
+expect_exit 1
+
+begin_case "French: the confirmation, with its accented letter through code page 1252"
+start_program LC_ALL=fr_FR.UTF-8 --
+expect_box --caption "" --text "Confirmez l'installation compl\u00e8te de : Driver Ordane\r\nsur plateforme : Windows 2000" \
+  --buttons 6,7 --press 7
+expect_exit 1
+
+echo "wine: all $passed cases passed in $(elapsed "$started")"
