@@ -93,8 +93,8 @@ std::optional<std::string> load_config(Config &c) {
                "' (win95, win98, winme, nt351, nt40, win2000, winxp, win32s or ID.MAJOR.MINOR)";
     c.winver = *version;
     if (auto err = load_ui(c)) return err;
-    c.fail_spec = env("WIN32HOST_FAIL").value_or("");
-    if (auto err = parse_fail_spec(c.fail_spec)) return "WIN32HOST_FAIL: " + *err;
+    c.fail_rules = env("WIN32HOST_FAIL").value_or("");
+    if (auto err = parse_fail_rules(c.fail_rules)) return "WIN32HOST_FAIL: " + *err;
     c.cmdline = env("WIN32HOST_CMDLINE");
     if (auto screen = env_nonempty("WIN32HOST_SCREEN")) {
         auto size = parse_screen(*screen);

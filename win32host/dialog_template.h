@@ -11,7 +11,7 @@
 
 namespace w32h {
 
-struct DialogItemSpec {
+struct DialogItemLayout {
     DWORD style = 0;
     DWORD ex_style = 0;
     short x = 0, y = 0, cx = 0, cy = 0;
@@ -22,7 +22,7 @@ struct DialogItemSpec {
     std::vector<BYTE> creation_data;
 };
 
-struct DialogSpec {
+struct DialogLayout {
     DWORD style = 0;
     DWORD ex_style = 0;
     short x = 0, y = 0, cx = 0, cy = 0;
@@ -30,15 +30,15 @@ struct DialogSpec {
     std::string title;       // ANSI
     WORD point_size = 0;     // with DS_SETFONT
     std::string font;
-    std::vector<DialogItemSpec> items;
+    std::vector<DialogItemLayout> items;
 };
 
 // Returns nothing when the template is malformed or truncated.
-std::optional<DialogSpec> parse_dialog_template(const BYTE *data, size_t size);
+std::optional<DialogLayout> parse_dialog_template(const BYTE *data, size_t size);
 
 struct ModalRequest {
     HINSTANCE instance = nullptr;
-    const DialogSpec *spec = nullptr;
+    const DialogLayout *layout = nullptr;
     HWND owner = nullptr;
     DLGPROC proc = nullptr;
     LPARAM param = 0;

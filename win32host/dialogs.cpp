@@ -86,7 +86,7 @@ const char *predefined_class(WORD atom) {
     }
 }
 
-bool read_item(Reader &r, bool extended, DialogItemSpec &item) {
+bool read_item(Reader &r, bool extended, DialogItemLayout &item) {
     r.align(4);
     if (extended) {
         r.dword();  // help id
@@ -115,28 +115,28 @@ bool read_item(Reader &r, bool extended, DialogItemSpec &item) {
 
 // ---- creation ------------------------------------------------------------------
 
-void base_units(const DialogSpec &spec, int &x, int &y) {
+void base_units(const DialogLayout &layout, int &x, int &y) {
     x = 8;  // the system font, without DS_SETFONT
     y = 16;
-    if (!(spec.style & DS_SETFONT)) return;
+    if (!(layout.style & DS_SETFONT)) return;
     // "MS Sans Serif" and "MS Shell Dlg" at 8 points give Windows' classic
     // 6 x 13; other sizes scale with the point size.
-    x = std::max(1, (spec.point_size * 6 + 4) / 8);
-    y = std::max(1, (spec.point_size * 13 + 4) / 8);
+    x = std::max(1, (layout.point_size * 6 + 4) / 8);
+    y = std::max(1, (layout.point_size * 13 + 4) / 8);
 }
 
-RECT item_rect(const DialogItemSpec &item, int bx, int by) {
+RECT item_rect(const DialogItemLayout &item, int bx, int by) {
     int x = MulDiv(item.x, bx, 4), y = MulDiv(item.y, by, 8);
     return RECT{x, y, x + MulDiv(item.cx, bx, 4), y + MulDiv(item.cy, by, 8)};
 }
 
-POINT initial_position(const DialogSpec &spec, HWND owner, int bx, int by, SIZE_T width, SIZE_T height) {
+POINT initial_position(const DialogLayout &layout, HWND owner, int bx, int by, SIZE_T width, SIZE_T height) {
     const Config &cfg = config();
-    LONG x = MulDiv(spec.x, bx, 4), y = MulDiv(spec.y, by, 8);
-    if (spec.style & DS_CENTER) {
+    LONG x = MulDiv(layout.x, bx, 4), y = MulDiv(layout.y, by, 8);
+    if (layout.style & DS_CENTER) {
         x = (cfg.screen_width - static_cast<LONG>(width)) / 2;
         y = (cfg.screen_height - static_cast<LONG>(height)) / 2;
-    } else if (owner && !(spec.style & DS_ABSALIGN) && !IsIconic(owner)) {
+    } else if (owner && !(layout.style & DS_ABSALIGN) && !IsIconic(owner)) {
         if (Window *o = find_window(owner)) {
             RECT c = client_rect_in_screen(*o);
             x += c.left;
@@ -150,14 +150,14 @@ POINT initial_position(const DialogSpec &spec, HWND owner, int bx, int by, SIZE_
 }
 
 HWND create_dialog_window(const ModalRequest &r, int bx, int by) {
-    const DialogSpec &spec = *r.spec;
-    DWORD ex = spec.ex_style | ((spec.style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
-    RECT in = nonclient_insets(spec.style, ex);
-    SIZE_T width = static_cast<SIZE_T>(MulDiv(spec.cx, bx, 4) + in.left + in.right);
-    SIZE_T height = static_cast<SIZE_T>(MulDiv(spec.cy, by, 8) + in.top + in.bottom);
-    POINT pos = initial_position(spec, r.owner, bx, by, width, height);
-    const char *cls = spec.class_name.empty() ? "#32770" : spec.class_name.c_str();
-    return CreateWindowExA(ex, cls, spec.title.c_str(), spec.style & ~WS_VISIBLE, pos.x, pos.y,
+    const DialogLayout &layout = *r.layout;
+    DWORD ex = layout.ex_style | ((layout.style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
+    RECT in = nonclient_insets(layout.style, ex);
+    SIZE_T width = static_cast<SIZE_T>(MulDiv(layout.cx, bx, 4) + in.left + in.right);
+    SIZE_T height = static_cast<SIZE_T>(MulDiv(layout.cy, by, 8) + in.top + in.bottom);
+    POINT pos = initial_position(layout, r.owner, bx, by, width, height);
+    const char *cls = layout.class_name.empty() ? "#32770" : layout.class_name.c_str();
+    return CreateWindowExA(ex, cls, layout.title.c_str(), layout.style & ~WS_VISIBLE, pos.x, pos.y,
                            static_cast<int>(width), static_cast<int>(height), r.owner, nullptr, r.instance, nullptr);
 }
 
@@ -173,7 +173,7 @@ void attach_state(HWND hwnd, const ModalRequest &r, int bx, int by) {
     find_window(hwnd)->dialog = std::move(d);
 }
 
-bool create_control(HWND dialog, const ModalRequest &r, const DialogItemSpec &item) {
+bool create_control(HWND dialog, const ModalRequest &r, const DialogItemLayout &item) {
     DialogState *d = dialog_state(dialog);
     RECT rc = item_rect(item, d->base_x, d->base_y);
     const char *text = item.text_ordinal ? "" : item.text.c_str();
@@ -192,12 +192,12 @@ bool create_control(HWND dialog, const ModalRequest &r, const DialogItemSpec &it
 
 HWND create_dialog(const ModalRequest &r) {
     int bx, by;
-    base_units(*r.spec, bx, by);
+    base_units(*r.layout, bx, by);
     HWND hwnd = create_dialog_window(r, bx, by);
     if (!hwnd) return nullptr;
     attach_state(hwnd, r, bx, by);
-    for (const DialogItemSpec &item : r.spec->items) {
-        if (create_control(hwnd, r, item) || (r.spec->style & DS_NOFAILCREATE)) continue;
+    for (const DialogItemLayout &item : r.layout->items) {
+        if (create_control(hwnd, r, item) || (r.layout->style & DS_NOFAILCREATE)) continue;
         DestroyWindow(hwnd);
         return nullptr;
     }
@@ -442,47 +442,47 @@ bool handle_key(HWND dialog, const MSG &msg, UINT code) {
 
 }  // namespace
 
-std::optional<DialogSpec> parse_dialog_template(const BYTE *data, size_t size) {
+std::optional<DialogLayout> parse_dialog_template(const BYTE *data, size_t size) {
     if (!data) return std::nullopt;
     Reader r(data, size);
-    DialogSpec spec;
+    DialogLayout layout;
     DWORD first = r.dword();
     bool extended = first == 0xFFFF0001;
     if (extended) {
         r.dword();  // help id
-        spec.ex_style = r.dword();
-        spec.style = r.dword();
+        layout.ex_style = r.dword();
+        layout.style = r.dword();
     } else {
-        spec.style = first;
-        spec.ex_style = r.dword();
+        layout.style = first;
+        layout.ex_style = r.dword();
     }
     WORD count = r.word();
-    spec.x = r.sword();
-    spec.y = r.sword();
-    spec.cx = r.sword();
-    spec.cy = r.sword();
+    layout.x = r.sword();
+    layout.y = r.sword();
+    layout.cx = r.sword();
+    layout.cy = r.sword();
     std::string menu;
     std::optional<WORD> ordinal;
     r.name_or_ordinal(menu, ordinal);
     ordinal.reset();
-    r.name_or_ordinal(spec.class_name, ordinal);
-    if (ordinal) spec.class_name = "#" + std::to_string(*ordinal);
+    r.name_or_ordinal(layout.class_name, ordinal);
+    if (ordinal) layout.class_name = "#" + std::to_string(*ordinal);
     std::u16string title = r.wide_string();
-    spec.title = utf16_to_cp1252(title.data(), title.size());
-    if (spec.style & DS_SETFONT) {
-        spec.point_size = r.word();
+    layout.title = utf16_to_cp1252(title.data(), title.size());
+    if (layout.style & DS_SETFONT) {
+        layout.point_size = r.word();
         if (extended) {
             r.word();  // weight
             r.word();  // italic and character set, a byte each
         }
         std::u16string font = r.wide_string();
-        spec.font = utf16_to_cp1252(font.data(), font.size());
+        layout.font = utf16_to_cp1252(font.data(), font.size());
     }
-    spec.items.resize(count);
-    for (DialogItemSpec &item : spec.items)
+    layout.items.resize(count);
+    for (DialogItemLayout &item : layout.items)
         if (!read_item(r, extended, item)) return std::nullopt;
     if (!r.ok()) return std::nullopt;
-    return spec;
+    return layout;
 }
 
 INT_PTR run_modal_dialog(const ModalRequest &request) {
@@ -547,15 +547,15 @@ INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA tmpl,
                                        LPARAM param) {
     if (injected_failure("DialogBoxIndirectParamA", ERROR_NOT_ENOUGH_MEMORY)) return -1;
     // Limits: the template's size is not known here; it is read up to 64 KiB.
-    auto spec = parse_dialog_template(reinterpret_cast<const BYTE *>(tmpl), 0x10000);
-    if (!spec) {
+    auto layout = parse_dialog_template(reinterpret_cast<const BYTE *>(tmpl), 0x10000);
+    if (!layout) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
     register_dialog_class();
     ModalRequest r;
     r.instance = instance;
-    r.spec = &*spec;
+    r.layout = &*layout;
     r.owner = owner;
     r.proc = proc;
     r.param = param;
@@ -571,15 +571,15 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGP
     HRSRC res = FindResourceA(instance, name, RT_DIALOG);
     if (!res) return -1;
     auto *data = static_cast<const BYTE *>(LockResource(LoadResource(instance, res)));
-    auto spec = parse_dialog_template(data, SizeofResource(instance, res));
-    if (!spec) {
+    auto layout = parse_dialog_template(data, SizeofResource(instance, res));
+    if (!layout) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return -1;
     }
     register_dialog_class();
     ModalRequest r;
     r.instance = instance;
-    r.spec = &*spec;
+    r.layout = &*layout;
     r.owner = owner;
     r.proc = proc;
     r.param = param;

@@ -73,12 +73,12 @@ std::optional<std::string> parse_rule(std::string_view item, Rule &rule) {
 
 }  // namespace
 
-std::optional<std::string> parse_fail_spec(std::string_view spec) {
+std::optional<std::string> parse_fail_rules(std::string_view text) {
     std::vector<Rule> parsed;
-    while (!trim(spec).empty()) {
-        size_t comma = spec.find(',');
-        std::string_view item = trim(spec.substr(0, comma));
-        spec = comma == std::string_view::npos ? std::string_view{} : spec.substr(comma + 1);
+    while (!trim(text).empty()) {
+        size_t comma = text.find(',');
+        std::string_view item = trim(text.substr(0, comma));
+        text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
         if (item.empty()) return "empty entry";
         Rule rule;
         if (auto err = parse_rule(item, rule)) return err;

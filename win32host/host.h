@@ -35,7 +35,7 @@ struct Config {
     std::string script_path;  // empty: standard input
     std::optional<std::string> transcript_path;  // "-" or empty: standard output
     ClockMode clock = ClockMode::virtual_;
-    std::string fail_spec;  // WIN32HOST_FAIL as given
+    std::string fail_rules;  // WIN32HOST_FAIL as given
     std::optional<std::string> cmdline;
     int screen_width = 1024;
     int screen_height = 768;
@@ -64,7 +64,7 @@ DWORD win32_error_from_errno(int err);
 
 // Parses WIN32HOST_FAIL; returns the reason when it is malformed or names a
 // function that cannot fail.
-std::optional<std::string> parse_fail_spec(std::string_view spec);
+std::optional<std::string> parse_fail_rules(std::string_view text);
 // Counts one call of the named entry point; when this call is to fail, sets
 // the last error (the configured one, else default_error) and returns true.
 bool injected_failure(const char *function, DWORD default_error);

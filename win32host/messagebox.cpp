@@ -70,7 +70,7 @@ std::vector<std::string> wrap(const std::string &text) {
     return lines;
 }
 
-DialogSpec build_spec(const std::string &text, const std::string &caption, UINT type) {
+DialogLayout build_layout(const std::string &text, const std::string &caption, UINT type) {
     auto lines = wrap(text);
     size_t widest = 0;
     for (const auto &l : lines) widest = std::max(widest, l.size());
@@ -79,14 +79,14 @@ DialogSpec build_spec(const std::string &text, const std::string &caption, UINT 
     short text_cx = static_cast<short>(std::max<size_t>(widest * 4, 40));
     short cx = static_cast<short>(std::max(text_cx, buttons) + 2 * margin);
     short text_cy = static_cast<short>(lines.size() * 8);
-    DialogSpec spec;
-    spec.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-    spec.cx = cx;
-    spec.cy = static_cast<short>(margin + text_cy + margin + button_height + margin);
-    spec.title = caption;
-    spec.point_size = 8;
-    spec.font = "MS Sans Serif";
-    DialogItemSpec label;
+    DialogLayout layout;
+    layout.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    layout.cx = cx;
+    layout.cy = static_cast<short>(margin + text_cy + margin + button_height + margin);
+    layout.title = caption;
+    layout.point_size = 8;
+    layout.font = "MS Sans Serif";
+    DialogItemLayout label;
     label.style = WS_VISIBLE | SS_LEFT | SS_NOPREFIX | WS_GROUP;
     label.x = margin;
     label.y = margin;
@@ -95,11 +95,11 @@ DialogSpec build_spec(const std::string &text, const std::string &caption, UINT 
     label.id = 0xFFFF;
     label.class_name = "Static";
     label.text = text;
-    spec.items.push_back(label);
+    layout.items.push_back(label);
     UINT def = (type & MB_DEFMASK) >> 8;
     short x = static_cast<short>((cx - buttons) / 2);
     for (size_t i = 0; i < list.size(); ++i) {
-        DialogItemSpec b;
+        DialogItemLayout b;
         b.style = WS_VISIBLE | WS_TABSTOP | (i == 0 ? WS_GROUP : 0) | (i == def ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         b.x = static_cast<short>(x + i * (button_width + button_gap));
         b.y = static_cast<short>(margin + text_cy + margin);
@@ -108,9 +108,9 @@ DialogSpec build_spec(const std::string &text, const std::string &caption, UINT 
         b.id = static_cast<DWORD>(list[i].id);
         b.class_name = "Button";
         b.text = config().french ? list[i].french : list[i].english;
-        spec.items.push_back(b);
+        layout.items.push_back(b);
     }
-    return spec;
+    return layout;
 }
 
 // The default button takes the focus; the close box works only where a
@@ -164,10 +164,10 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
     // Limits: icons, help buttons and mnemonics are not shown.
     std::string body = text ? text : "";
     std::string title = caption ? caption : (config().french ? "Erreur" : "Error");
-    DialogSpec spec = build_spec(body, title, type);
+    DialogLayout layout = build_layout(body, title, type);
     ModalRequest r;
     r.instance = program_instance();
-    r.spec = &spec;
+    r.layout = &layout;
     r.owner = owner;
     r.proc = message_box_proc;
     r.message_box = true;

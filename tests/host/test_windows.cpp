@@ -149,7 +149,7 @@ TEST(MoveWindow, AcceptsPositionsOffTheScreen) {
 }
 
 TEST(InjectedFailures, TheNthCallFailsWithTheChosenError) {
-    ASSERT_FALSE(w32h::parse_fail_spec("GlobalAlloc#2=14, GlobalAlloc#4"));
+    ASSERT_FALSE(w32h::parse_fail_rules("GlobalAlloc#2=14, GlobalAlloc#4"));
     HGLOBAL a = GlobalAlloc(GPTR, 8);
     SetLastError(0);
     HGLOBAL b = GlobalAlloc(GPTR, 8);
@@ -161,14 +161,14 @@ TEST(InjectedFailures, TheNthCallFailsWithTheChosenError) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), GetLastError());
     GlobalFree(a);
     GlobalFree(c);
-    ASSERT_FALSE(w32h::parse_fail_spec(""));
+    ASSERT_FALSE(w32h::parse_fail_rules(""));
 }
 
-TEST(InjectedFailures, MalformedSpecificationsAreRefused) {
-    for (const char *spec : {"Nope", "GlobalAlloc#", "GlobalAlloc#0", "GlobalAlloc=x", "GlobalAlloc,,SetTimer",
+TEST(InjectedFailures, MalformedRulesAreRefused) {
+    for (const char *rules : {"Nope", "GlobalAlloc#", "GlobalAlloc#0", "GlobalAlloc=x", "GlobalAlloc,,SetTimer",
                              "GlobalAlloc#2#3", "GlobalAlloc=99999999999"})
-        EXPECT_TRUE(w32h::parse_fail_spec(spec).has_value()) << spec;
-    ASSERT_FALSE(w32h::parse_fail_spec(""));
+        EXPECT_TRUE(w32h::parse_fail_rules(rules).has_value()) << rules;
+    ASSERT_FALSE(w32h::parse_fail_rules(""));
 }
 
 }  // namespace
