@@ -5,8 +5,7 @@
 #include "resource.h"
 #include "setup_ordane.h"
 
-void ShowMessageText(HWND hOwner, LPCSTR pszCaption, LPCSTR pszText)
-{
+void ShowMessageText(HWND hOwner, LPCSTR pszCaption, LPCSTR pszText) {
     char szCaption[64] = "";
 
     /* A caller's caption is cut at 63 characters rather than overflowing. */
@@ -17,8 +16,7 @@ void ShowMessageText(HWND hOwner, LPCSTR pszCaption, LPCSTR pszText)
     MessageBoxA(hOwner, pszText, szCaption, MB_OK);
 }
 
-void ShowMessageString(HWND hOwner, LPCSTR pszCaption, UINT nStringId)
-{
+void ShowMessageString(HWND hOwner, LPCSTR pszCaption, UINT nStringId) {
     char szText[256] = "";
 
     LoadStringA(g_hInstance, nStringId, szText, sizeof szText);

@@ -22,18 +22,13 @@ const Option g_Options[] = {
     {"/OS=", -1},
 };
 
-bool IsSeparator(char ch)
-{
-    return ch == ' ' || ch == '\t';
-}
+bool IsSeparator(char ch) { return ch == ' ' || ch == '\t'; }
 
 /* Applies one upper-cased token; returns 0 when it is not an option. */
-int ApplyOption(LPSTR pszToken, RunRequest *pRequest)
-{
+int ApplyOption(LPSTR pszToken, RunRequest *pRequest) {
     for (const Option &option : g_Options) {
         UINT nLength = (UINT)lstrlenA(option.pszName);
-        if (!MatchPrefix(pszToken, option.pszName, nLength))
-            continue;
+        if (!MatchPrefix(pszToken, option.pszName, nLength)) continue;
         if (option.nMode < 0)
             pRequest->nPlatform = FindPlatform(pszToken + nLength);
         else
@@ -45,61 +40,49 @@ int ApplyOption(LPSTR pszToken, RunRequest *pRequest)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-void SplitCommandLine(LPSTR pszText, LPSTR *ppszVector, int *pnCount)
-{
+void SplitCommandLine(LPSTR pszText, LPSTR *ppszVector, int *pnCount) {
     int nCount = 0;
     char *p = pszText;
 
     while (p && *p) {
         if (IsSeparator(*p)) {
-            if (ppszVector)
-                *p = '\0';
+            if (ppszVector) *p = '\0';
             p++;
             continue;
         }
-        if (ppszVector)
-            ppszVector[nCount] = p;
+        if (ppszVector) ppszVector[nCount] = p;
         nCount++;
-        while (*p && !IsSeparator(*p))
-            p++;
+        while (*p && !IsSeparator(*p)) p++;
     }
     *pnCount = nCount;
 }
 
-void UpperCaseAscii(LPSTR pszText)
-{
+void UpperCaseAscii(LPSTR pszText) {
     for (char *p = pszText; p && *p; p++) {
-        if (*p >= 'a' && *p <= 'z')
-            *p = (char)(*p - 0x20);
+        if (*p >= 'a' && *p <= 'z') *p = (char)(*p - 0x20);
     }
 }
 
-int MatchPrefix(LPCSTR pszText, LPCSTR pszPrefix, UINT nLength)
-{
-    if (!pszText || !pszPrefix)
-        return 0;
+int MatchPrefix(LPCSTR pszText, LPCSTR pszPrefix, UINT nLength) {
+    if (!pszText || !pszPrefix) return 0;
     for (UINT i = 0; i < nLength; i++) {
-        if (pszText[i] != pszPrefix[i])
-            return 0;
+        if (pszText[i] != pszPrefix[i]) return 0;
         /* Both texts ended together: equal, and nothing past the end is read. */
-        if (pszText[i] == '\0')
-            return 1;
+        if (pszText[i] == '\0') return 1;
     }
     return 1;
 }
 
-int ParseOptions(LPSTR pszCommandTail, RunRequest *pRequest)
-{
+int ParseOptions(LPSTR pszCommandTail, RunRequest *pRequest) {
     int nCount = 0;
     LPSTR *ppszTokens;
 
     pRequest->nMode = MODE_COMPLETE_SETUP;
     pRequest->nPlatform = PLATFORM_NONE;
     SplitCommandLine(pszCommandTail, NULL, &nCount);
-    if (nCount == 0)
-        return 1;
+    if (nCount == 0) return 1;
     ppszTokens = (LPSTR *)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, (SIZE_T)(nCount + 1) * sizeof(LPSTR));
     if (!ppszTokens) {
         ShowMessageString(g_hMainWindow, NULL, IDS_ERR_MEMORY);
@@ -109,8 +92,7 @@ int ParseOptions(LPSTR pszCommandTail, RunRequest *pRequest)
     ppszTokens[nCount] = NULL;
     for (int i = 0; i < nCount; i++) {
         UpperCaseAscii(ppszTokens[i]);
-        if (!ApplyOption(ppszTokens[i], pRequest))
-            break;
+        if (!ApplyOption(ppszTokens[i], pRequest)) break;
     }
     GlobalFree(ppszTokens);
     return 1;

@@ -39,8 +39,7 @@ const FileRecord g_WinNtFiles[] = {
 };
 
 /* The question asked before each operating mode. */
-UINT ConfirmationString(LONG nMode)
-{
+UINT ConfirmationString(LONG nMode) {
     switch (nMode) {
     case MODE_COMPLETE_SETUP:
         return IDS_CONFIRM_COMPLETE_SETUP;
@@ -55,7 +54,7 @@ UINT ConfirmationString(LONG nMode)
     }
 }
 
-} // namespace
+}  // namespace
 
 const PlatformRecord g_PlatformTable[PLATFORM_COUNT] = {
     {"WIN95", "Windows 95", g_EmptyList, g_Win95Files, 1, 0x0201, "Pavo.drv", "Pavo.drv", "Pavo.drv"},
@@ -66,45 +65,36 @@ const PlatformRecord g_PlatformTable[PLATFORM_COUNT] = {
     {"WIN32S", "Win32s sur plateforme 16 bits", NULL, NULL, 0, 0, "", "", ""},
 };
 
-int FindPlatform(LPCSTR pszText)
-{
+int FindPlatform(LPCSTR pszText) {
     int nLength = lstrlenA(pszText);
 
     for (int i = 0; i < PLATFORM_COUNT; i++) {
         LPCSTR pszKeyword = g_PlatformTable[i].pszKeyword;
-        if (!pszKeyword)
-            return PLATFORM_NONE;
-        if (nLength == lstrlenA(pszKeyword) && MatchPrefix(pszText, pszKeyword, (UINT)nLength))
-            return i;
+        if (!pszKeyword) return PLATFORM_NONE;
+        if (nLength == lstrlenA(pszKeyword) && MatchPrefix(pszText, pszKeyword, (UINT)nLength)) return i;
     }
     return PLATFORM_NONE;
 }
 
 /* Windows NT 3.x is never detected: that row is reached only with /OS=. */
-int PlatformFromVersion(DWORD dwPlatformId, DWORD dwMajor, DWORD dwMinor)
-{
+int PlatformFromVersion(DWORD dwPlatformId, DWORD dwMajor, DWORD dwMinor) {
     switch (dwPlatformId) {
     case VER_PLATFORM_WIN32s:
         return PLATFORM_WIN32S;
     case VER_PLATFORM_WIN32_WINDOWS:
-        if (dwMajor == 4 && dwMinor == 0)
-            return PLATFORM_WIN95;
-        if (dwMajor == 4 && dwMinor == 10)
-            return PLATFORM_WIN98;
+        if (dwMajor == 4 && dwMinor == 0) return PLATFORM_WIN95;
+        if (dwMajor == 4 && dwMinor == 10) return PLATFORM_WIN98;
         return PLATFORM_NONE;
     case VER_PLATFORM_WIN32_NT:
-        if (dwMajor == 4)
-            return PLATFORM_WINNT40;
-        if (dwMajor == 5)
-            return PLATFORM_WINNT50;
+        if (dwMajor == 4) return PLATFORM_WINNT40;
+        if (dwMajor == 5) return PLATFORM_WINNT50;
         return PLATFORM_NONE;
     default:
         return PLATFORM_NONE;
     }
 }
 
-int DetectPlatform(HWND hOwner)
-{
+int DetectPlatform(HWND hOwner) {
     OSVERSIONINFOA vi;
     char szFormat[256] = "";
     char szText[256];
@@ -117,16 +107,14 @@ int DetectPlatform(HWND hOwner)
         return PLATFORM_NONE;
     }
     nPlatform = PlatformFromVersion(vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
-    if (nPlatform != PLATFORM_NONE)
-        return nPlatform;
+    if (nPlatform != PLATFORM_NONE) return nPlatform;
     LoadStringA(g_hInstance, IDS_ERR_UNKNOWN_VERSION, szFormat, sizeof szFormat);
     wsprintfA(szText, szFormat, vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
     ShowMessageText(hOwner, NULL, szText);
     return PLATFORM_NONE;
 }
 
-void ShowSyntax(HWND hOwner)
-{
+void ShowSyntax(HWND hOwner) {
     char szCaption[64] = "";
     char szText[512] = "";
 
@@ -135,22 +123,19 @@ void ShowSyntax(HWND hOwner)
     for (int i = 0; i < PLATFORM_COUNT && g_PlatformTable[i].pszKeyword; i++) {
         int nUsed = lstrlenA(szText);
         /* Each line is a line break, a tab and the keyword; stop before one would not fit. */
-        if (nUsed + 3 + lstrlenA(g_PlatformTable[i].pszKeyword) >= (int)sizeof szText)
-            break;
+        if (nUsed + 3 + lstrlenA(g_PlatformTable[i].pszKeyword) >= (int)sizeof szText) break;
         wsprintfA(szText + nUsed, "\r\n\t%s", g_PlatformTable[i].pszKeyword);
     }
     MessageBoxA(hOwner, szText, szCaption, MB_OK);
 }
 
-int ConfirmRun(HWND hOwner)
-{
+int ConfirmRun(HWND hOwner) {
     char szFormat[256] = "";
     char szText[256];
     UINT nString = ConfirmationString(g_RunRequest.nMode);
     LONG nPlatform = g_RunRequest.nPlatform;
 
-    if (!nString || nPlatform < 0 || nPlatform >= PLATFORM_COUNT)
-        return 0;
+    if (!nString || nPlatform < 0 || nPlatform >= PLATFORM_COUNT) return 0;
     LoadStringA(g_hInstance, nString, szFormat, sizeof szFormat);
     wsprintfA(szText, szFormat, g_PlatformTable[nPlatform].pszDisplayName);
     return MessageBoxA(hOwner, szText, "", MB_YESNO) == IDYES;

@@ -27,7 +27,7 @@
 #define ANSWER_NO 2
 
 struct FileRecord {
-    LPCSTR pszFileName; /* NULL in the record that ends a list */
+    LPCSTR pszFileName;     /* NULL in the record that ends a list */
     LPCSTR pszSourceFolder; /* relative to the medium, ending in a backslash */
     LONG nReplacePolicy;
     LONG nDefaultAnswer;

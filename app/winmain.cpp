@@ -20,15 +20,12 @@ LPSTR g_pszPrinterDriverFolder = NULL;
 namespace {
 
 /* Confirms, checks the platform and runs the operation of the mode. */
-void RunRequestedOperation(HWND hWnd)
-{
+void RunRequestedOperation(HWND hWnd) {
     if (g_RunRequest.nPlatform == PLATFORM_NONE) {
         g_RunRequest.nPlatform = DetectPlatform(hWnd);
-        if (g_RunRequest.nPlatform == PLATFORM_NONE)
-            return;
+        if (g_RunRequest.nPlatform == PLATFORM_NONE) return;
     }
-    if (!ConfirmRun(hWnd))
-        return;
+    if (!ConfirmRun(hWnd)) return;
     if (!g_PlatformTable[g_RunRequest.nPlatform].nSupported) {
         ShowMessageString(g_hMainWindow, NULL, IDS_ERR_UNSUPPORTED);
         return;
@@ -50,22 +47,18 @@ void RunRequestedOperation(HWND hWnd)
 }
 
 /* Only Close stays enabled in the window menu of the minimised window. */
-LRESULT OnInitMenuPopup(HMENU hMenu, LPARAM lParam)
-{
+LRESULT OnInitMenuPopup(HMENU hMenu, LPARAM lParam) {
     static const UINT aGrayed[] = {SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE};
 
-    if (HIWORD(lParam) == 0)
-        return 1;
-    for (UINT nCommand : aGrayed)
-        EnableMenuItem(hMenu, nCommand, MF_BYCOMMAND | MF_GRAYED);
+    if (HIWORD(lParam) == 0) return 1;
+    for (UINT nCommand : aGrayed) EnableMenuItem(hMenu, nCommand, MF_BYCOMMAND | MF_GRAYED);
     EnableMenuItem(hMenu, SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-int CreateMainWindow(void)
-{
+int CreateMainWindow(void) {
     WNDCLASSA wc = {};
     char szTitle[64] = "";
     HWND hWnd;
@@ -94,8 +87,7 @@ int CreateMainWindow(void)
     return 1;
 }
 
-LRESULT CALLBACK MainWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK MainWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_DESTROY:
         PostQuitMessage(1);
@@ -109,8 +101,7 @@ LRESULT CALLBACK MainWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
     }
 }
 
-VOID CALLBACK DispatchTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dwTime)
-{
+VOID CALLBACK DispatchTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dwTime) {
     (void)uMsg;
     (void)dwTime;
     KillTimer(hWnd, idEvent);
@@ -121,29 +112,23 @@ VOID CALLBACK DispatchTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dw
     ShutDown(hWnd);
 }
 
-void ShutDown(HWND hWnd)
-{
-    if (g_pszSystemFolder)
-        GlobalFree(g_pszSystemFolder);
-    if (g_pszPrinterDriverFolder)
-        GlobalFree(g_pszPrinterDriverFolder);
+void ShutDown(HWND hWnd) {
+    if (g_pszSystemFolder) GlobalFree(g_pszSystemFolder);
+    if (g_pszPrinterDriverFolder) GlobalFree(g_pszPrinterDriverFolder);
     g_pszSystemFolder = NULL;
     g_pszPrinterDriverFolder = NULL;
     /* The window procedure posts the quit message; the window itself stays. */
     SendMessageA(hWnd, WM_DESTROY, 0, 0);
 }
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd)
-{
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd) {
     MSG msg = {};
 
     (void)hPrevInstance;
     (void)nShowCmd; /* always minimised */
     g_hInstance = hInstance;
-    if (!CreateMainWindow())
-        return 0;
-    if (!ParseOptions(lpCmdLine, &g_RunRequest))
-        return 0;
+    if (!CreateMainWindow()) return 0;
+    if (!ParseOptions(lpCmdLine, &g_RunRequest)) return 0;
     InitCommonControls();
     SetTimer(g_hMainWindow, DISPATCH_TIMER_ID, DISPATCH_DELAY_MS, DispatchTimerProc);
     while (GetMessageA(&msg, NULL, 0, 0) > 0) {

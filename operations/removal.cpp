@@ -3,8 +3,7 @@
  * returns at once, reporting that it stopped early. */
 #include "operations.h"
 
-int RunRemovalOperation(HWND hMainWindow, LONG nPlatform, int nComplete)
-{
+int RunRemovalOperation(HWND hMainWindow, LONG nPlatform, int nComplete) {
     (void)hMainWindow;
     (void)nPlatform;
     (void)nComplete;

@@ -3,8 +3,7 @@
  * reporting that it stopped early. */
 #include "operations.h"
 
-int RunSetupOperation(HWND hMainWindow, LONG nPlatform, int nComplete)
-{
+int RunSetupOperation(HWND hMainWindow, LONG nPlatform, int nComplete) {
     (void)hMainWindow;
     (void)nPlatform;
     (void)nComplete;

@@ -17,23 +17,20 @@ constexpr std::array<char16_t, 32> high_controls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
 };
 
-char32_t unicode_of(unsigned char byte)
-{
+char32_t unicode_of(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F) return high_controls[byte - 0x80];
     return byte;
 }
 
 // The cp1252 byte of a code point, or '?' when it has none.
-char ansi_of(char32_t code)
-{
+char ansi_of(char32_t code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
     for (size_t i = 0; i < high_controls.size(); ++i)
         if (high_controls[i] == code) return static_cast<char>(0x80 + i);
     return '?';
 }
 
-void append_utf8(std::string &out, char32_t code)
-{
+void append_utf8(std::string &out, char32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
     } else if (code < 0x800) {
@@ -48,8 +45,7 @@ void append_utf8(std::string &out, char32_t code)
 
 // Decodes one UTF-8 sequence at text[pos]; returns its length, or 0 when the
 // bytes there do not form a valid, shortest-form sequence.
-size_t decode_utf8(std::string_view text, size_t pos, char32_t &code)
-{
+size_t decode_utf8(std::string_view text, size_t pos, char32_t &code) {
     const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[pos + i]); };
     const unsigned char lead = byte(0);
     size_t length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
@@ -68,16 +64,14 @@ size_t decode_utf8(std::string_view text, size_t pos, char32_t &code)
 
 namespace w32h {
 
-std::string cp1252_to_utf8(std::string_view ansi)
-{
+std::string cp1252_to_utf8(std::string_view ansi) {
     std::string out;
     out.reserve(ansi.size());
     for (char c : ansi) append_utf8(out, unicode_of(static_cast<unsigned char>(c)));
     return out;
 }
 
-std::string utf8_to_cp1252(std::string_view utf8)
-{
+std::string utf8_to_cp1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (size_t pos = 0; pos < utf8.size();) {
@@ -91,16 +85,14 @@ std::string utf8_to_cp1252(std::string_view utf8)
 
 // Each UTF-16 unit converts on its own, as WideCharToMultiByte does for a
 // single-byte code page: a surrogate pair becomes two '?'.
-std::string utf16_to_cp1252(const char16_t *text, size_t length)
-{
+std::string utf16_to_cp1252(const char16_t *text, size_t length) {
     std::string out;
     out.reserve(length);
     for (size_t i = 0; i < length; ++i) out += ansi_of(text[i]);
     return out;
 }
 
-std::u16string cp1252_to_utf16(std::string_view ansi)
-{
+std::u16string cp1252_to_utf16(std::string_view ansi) {
     std::u16string out;
     out.reserve(ansi.size());
     for (char c : ansi) out += static_cast<char16_t>(unicode_of(static_cast<unsigned char>(c)));

@@ -28,8 +28,7 @@ DWORD style_of(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_S
 
 void notify_parent(HWND hwnd, WORD code) {
     HWND parent = GetParent(hwnd);
-    if (parent)
-        SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), reinterpret_cast<LPARAM>(hwnd));
+    if (parent) SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), reinterpret_cast<LPARAM>(hwnd));
 }
 
 // A control that takes the focus from the mouse goes through the dialog
@@ -493,9 +492,7 @@ void register_control_classes() {
     register_system_class(system_class("ListBox", listbox_proc, 0x0083));
 }
 
-void register_common_control_classes() {
-    register_system_class(system_class(PROGRESS_CLASSA, progress_proc, 0));
-}
+void register_common_control_classes() { register_system_class(system_class(PROGRESS_CLASSA, progress_proc, 0)); }
 
 std::optional<std::vector<std::string>> listbox_items(HWND hwnd) {
     if (!has_class(hwnd, listbox_proc)) return std::nullopt;

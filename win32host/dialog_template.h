@@ -16,8 +16,8 @@ struct DialogItemLayout {
     DWORD ex_style = 0;
     short x = 0, y = 0, cx = 0, cy = 0;
     DWORD id = 0;
-    std::string class_name;  // ANSI; predefined atoms already named
-    std::string text;        // ANSI
+    std::string class_name;            // ANSI; predefined atoms already named
+    std::string text;                  // ANSI
     std::optional<WORD> text_ordinal;  // e.g. the icon of an SS_ICON static
     std::vector<BYTE> creation_data;
 };

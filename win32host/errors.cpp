@@ -51,8 +51,7 @@ void WINAPI SetLastError(DWORD dwErrCode) { last_error = dwErrCode; }
 
 namespace w32h {
 
-DWORD win32_error_from_errno(int err)
-{
+DWORD win32_error_from_errno(int err) {
     for (const ErrnoMapping &m : errno_table)
         if (m.err == err) return m.win32;
     // Windows' catch-all for a device or system failure it cannot name.

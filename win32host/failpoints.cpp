@@ -13,8 +13,11 @@ namespace {
 
 // The entry points that honour WIN32HOST_FAIL.
 constexpr std::array failable{
-    "CreateWindowExA", "DialogBoxIndirectParamA", "DialogBoxParamA", "GetVersionExA", "GlobalAlloc",
-    "KillTimer",       "LoadIconA",               "LoadStringA",     "MessageBoxA",   "RegisterClassA",
+    "CreateWindowExA", "DialogBoxIndirectParamA",
+    "DialogBoxParamA", "GetVersionExA",
+    "GlobalAlloc",     "KillTimer",
+    "LoadIconA",       "LoadStringA",
+    "MessageBoxA",     "RegisterClassA",
     "SetTimer",
 };
 

@@ -202,7 +202,8 @@ void start_frontend(const Config &cfg) {
     if (cfg.ui == UiMode::tty)
         set_frontend(make_tty_frontend(cfg));
     else
-        set_frontend(make_script_frontend(read_script(cfg.script_path), cfg.script_path.empty() ? "standard input" : cfg.script_path));
+        set_frontend(make_script_frontend(read_script(cfg.script_path),
+                                          cfg.script_path.empty() ? "standard input" : cfg.script_path));
 }
 
 }  // namespace w32h

@@ -27,8 +27,8 @@ std::string_view trim(std::string_view s) {
 
 std::optional<Key> key_named(std::string_view name) {
     static const std::pair<const char *, Key> keys[] = {
-        {"enter", Key::enter}, {"escape", Key::escape}, {"tab", Key::tab},   {"shift-tab", Key::shift_tab},
-        {"up", Key::up},       {"down", Key::down},     {"space", Key::space}, {"home", Key::home},
+        {"enter", Key::enter}, {"escape", Key::escape},  {"tab", Key::tab},           {"shift-tab", Key::shift_tab},
+        {"up", Key::up},       {"down", Key::down},      {"space", Key::space},       {"home", Key::home},
         {"end", Key::end},     {"pageup", Key::page_up}, {"pagedown", Key::page_down}};
     for (auto [n, k] : keys)
         if (name == n) return k;
@@ -50,7 +50,8 @@ std::optional<Action> parse_action(std::string_view text, std::string &error) {
     std::string_view verb = text.substr(0, space);
     std::string_view arg = space == std::string_view::npos ? std::string_view{} : trim(text.substr(space + 1));
     Action a;
-    static const std::pair<const char *, int> answers[] = {{"yes", IDYES}, {"no", IDNO}, {"ok", IDOK}, {"cancel", IDCANCEL}};
+    static const std::pair<const char *, int> answers[] = {
+        {"yes", IDYES}, {"no", IDNO}, {"ok", IDOK}, {"cancel", IDCANCEL}};
     for (auto [name, id] : answers)
         if (verb == name && arg.empty()) {
             a.id = id;

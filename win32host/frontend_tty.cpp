@@ -452,7 +452,9 @@ const char *menu_label(UINT command, bool french) {
     case SC_SIZE:
         return french ? "Taille" : "Size";
     case SC_MINIMIZE:
-        return french ? "R\xE9" "duire" : "Minimize";
+        return french ? "R\xE9"
+                        "duire"
+                      : "Minimize";
     case SC_MAXIMIZE:
         return french ? "Agrandir" : "Maximize";
     default:
@@ -498,7 +500,10 @@ void draw_status(const Area &screen_area, bool menu_open, bool french, const Pal
     if (row < 0) return;
     Canvas screen(0, 0, screen_area);
     screen.fill(CellRect{row, 0, 1, cols}, ' ', pal.status);
-    std::string hint = menu_open ? (french ? "Entr\xE9" "e choisir  \xC9" "chap fermer" : "Enter choose  Esc close")
+    std::string hint = menu_open ? (french ? "Entr\xE9"
+                                             "e choisir  \xC9"
+                                             "chap fermer"
+                                           : "Enter choose  Esc close")
                                  : (french ? "F10 menu syst\xE8me" : "F10 window menu");
     int hint_col = std::max(0, cols - static_cast<int>(hint.size()) - 1);
     Window *main = find_window(main_window());

@@ -32,7 +32,7 @@ struct Config {
     std::string prefix;  // folder of the emulated machine, not yet created
     WindowsVersion winver;
     UiMode ui = UiMode::script;
-    std::string script_path;  // empty: standard input
+    std::string script_path;                     // empty: standard input
     std::optional<std::string> transcript_path;  // "-" or empty: standard output
     ClockMode clock = ClockMode::virtual_;
     std::string fail_rules;  // WIN32HOST_FAIL as given

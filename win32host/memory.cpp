@@ -30,35 +30,30 @@ struct BlockTable {
     std::unordered_map<HGLOBAL, Block> blocks;
 };
 
-BlockTable &table()
-{
+BlockTable &table() {
     static BlockTable instance;
     return instance;
 }
 
-Block *find_block(HGLOBAL handle)
-{
+Block *find_block(HGLOBAL handle) {
     auto it = table().blocks.find(handle);
     return it == table().blocks.end() ? nullptr : &it->second;
 }
 
 // Windows tells a moveable handle from a pointer by its alignment: handles
 // sit one pointer past a two-pointer boundary, blocks on the boundary.
-bool looks_like_moveable_handle(HGLOBAL handle)
-{
+bool looks_like_moveable_handle(HGLOBAL handle) {
     return (reinterpret_cast<UINT_PTR>(handle) & (2 * sizeof(void *) - 1)) == sizeof(void *);
 }
 
-void *allocate_data(SIZE_T bytes, bool zero)
-{
+void *allocate_data(SIZE_T bytes, bool zero) {
     // One byte at least, so that a zero-size fixed block has its own address.
     void *data = zero ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
     if (!data) throw std::bad_alloc();
     return data;
 }
 
-HGLOBAL allocate_fixed(SIZE_T bytes, bool zero)
-{
+HGLOBAL allocate_fixed(SIZE_T bytes, bool zero) {
     Block block;
     block.data = allocate_data(bytes, zero);
     block.size = bytes;
@@ -74,8 +69,7 @@ HGLOBAL allocate_fixed(SIZE_T bytes, bool zero)
 
 // The entry is two pointers, aligned on two; the handle is its second word,
 // as Windows hands out &entry->ptr.
-HGLOBAL allocate_moveable(SIZE_T bytes, bool zero)
-{
+HGLOBAL allocate_moveable(SIZE_T bytes, bool zero) {
     Block block;
     block.moveable = true;
     block.size = bytes;
@@ -96,8 +90,7 @@ HGLOBAL allocate_moveable(SIZE_T bytes, bool zero)
     }
 }
 
-void release(const Block &block)
-{
+void release(const Block &block) {
     std::free(block.data);
     std::free(block.entry);
 }
@@ -105,8 +98,7 @@ void release(const Block &block)
 // The workers below hold the table lock; they are noexcept so that a failing
 // mutex ends the process rather than unwinding through a Win32 entry point.
 
-bool free_block(HGLOBAL handle) noexcept
-{
+bool free_block(HGLOBAL handle) noexcept {
     std::lock_guard<std::mutex> guard(table().lock);
     Block *block = find_block(handle);
     if (!block) return false;
@@ -116,8 +108,7 @@ bool free_block(HGLOBAL handle) noexcept
 }
 
 // Takes one lock on a moveable block; a copy of the block, or nothing.
-std::optional<Block> lock_block(HGLOBAL handle) noexcept
-{
+std::optional<Block> lock_block(HGLOBAL handle) noexcept {
     std::lock_guard<std::mutex> guard(table().lock);
     Block *block = find_block(handle);
     if (!block) return std::nullopt;
@@ -127,8 +118,7 @@ std::optional<Block> lock_block(HGLOBAL handle) noexcept
 }
 
 // Drops one lock; the block as it was before, or nothing.
-std::optional<Block> unlock_block(HGLOBAL handle) noexcept
-{
+std::optional<Block> unlock_block(HGLOBAL handle) noexcept {
     std::lock_guard<std::mutex> guard(table().lock);
     Block *block = find_block(handle);
     if (!block) return std::nullopt;
@@ -137,8 +127,7 @@ std::optional<Block> unlock_block(HGLOBAL handle) noexcept
     return before;
 }
 
-std::optional<SIZE_T> block_size(HGLOBAL handle) noexcept
-{
+std::optional<SIZE_T> block_size(HGLOBAL handle) noexcept {
     std::lock_guard<std::mutex> guard(table().lock);
     const Block *block = find_block(handle);
     if (!block) return std::nullopt;
@@ -149,8 +138,7 @@ std::optional<SIZE_T> block_size(HGLOBAL handle) noexcept
 
 // Limits: GMEM_DISCARDABLE, GMEM_DDESHARE and the other legacy flags are
 // accepted and ignored; a moveable block never moves while unlocked.
-HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes)
-{
+HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
     if (w32h::injected_failure("GlobalAlloc", ERROR_NOT_ENOUGH_MEMORY)) return NULL;
     try {
         const bool zero = (uFlags & GMEM_ZEROINIT) != 0;
@@ -165,15 +153,13 @@ HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes)
 // NULL on success, the handle itself on failure; a locked block is freed too.
 // Limits: a pointer that never was a block fails with ERROR_INVALID_HANDLE,
 // as a freed one does, where Windows reports ERROR_NOACCESS.
-HGLOBAL WINAPI GlobalFree(HGLOBAL hMem)
-{
+HGLOBAL WINAPI GlobalFree(HGLOBAL hMem) {
     if (!hMem || free_block(hMem)) return NULL;
     SetLastError(ERROR_INVALID_HANDLE);
     return hMem;
 }
 
-LPVOID WINAPI GlobalLock(HGLOBAL hMem)
-{
+LPVOID WINAPI GlobalLock(HGLOBAL hMem) {
     const std::optional<Block> block = lock_block(hMem);
     if (!block) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -188,8 +174,7 @@ LPVOID WINAPI GlobalLock(HGLOBAL hMem)
 // never locked and answers TRUE, leaving the last error alone; so does an
 // unknown pointer, while an unknown moveable-looking handle also sets
 // ERROR_INVALID_HANDLE (Wine's heap tests, run on Windows, pin all four).
-BOOL WINAPI GlobalUnlock(HGLOBAL hMem)
-{
+BOOL WINAPI GlobalUnlock(HGLOBAL hMem) {
     const std::optional<Block> block = unlock_block(hMem);
     if (!block || !block->moveable) {
         if (!block && looks_like_moveable_handle(hMem)) SetLastError(ERROR_INVALID_HANDLE);
@@ -200,8 +185,7 @@ BOOL WINAPI GlobalUnlock(HGLOBAL hMem)
     return FALSE;
 }
 
-SIZE_T WINAPI GlobalSize(HGLOBAL hMem)
-{
+SIZE_T WINAPI GlobalSize(HGLOBAL hMem) {
     const std::optional<SIZE_T> size = block_size(hMem);
     if (size) return *size;
     SetLastError(ERROR_INVALID_HANDLE);

@@ -24,7 +24,10 @@ struct Answer {
 
 std::vector<Answer> answers_of(UINT type) {
     const Answer ok{IDOK, "OK", "OK"}, cancel{IDCANCEL, "Cancel", "Annuler"}, yes{IDYES, "Yes", "Oui"},
-        no{IDNO, "No", "Non"}, abort{IDABORT, "Abort", "Abandonner"}, retry{IDRETRY, "Retry", "R\xE9" "essayer"},
+        no{IDNO, "No", "Non"}, abort{IDABORT, "Abort", "Abandonner"},
+        retry{IDRETRY, "Retry",
+              "R\xE9"
+              "essayer"},
         ignore{IDIGNORE, "Ignore", "Ignorer"};
     switch (type & MB_TYPEMASK) {
     case MB_OK:

@@ -27,49 +27,48 @@ struct Store {
     std::unordered_set<const w32h::ResourceEntry *> known;
 };
 
-Store &store()
-{
+Store &store() {
     static Store instance;
     return instance;
 }
 
 // Upper case as Windows compares resource names.
 // Limits: only ASCII and the Latin letters of cp1252 change case.
-char16_t to_upper(char16_t c)
-{
+char16_t to_upper(char16_t c) {
     if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
     switch (c) {
-    case 0xFF: return 0x178;
-    case 0x153: return 0x152;
-    case 0x161: return 0x160;
-    case 0x17E: return 0x17D;
-    default: return c;
+    case 0xFF:
+        return 0x178;
+    case 0x153:
+        return 0x152;
+    case 0x161:
+        return 0x160;
+    case 0x17E:
+        return 0x17D;
+    default:
+        return c;
     }
 }
 
-std::u16string upper_cased(std::u16string text)
-{
+std::u16string upper_cased(std::u16string text) {
     std::transform(text.begin(), text.end(), text.begin(), to_upper);
     return text;
 }
 
-w32h::ResourceId number_id(WORD number)
-{
+w32h::ResourceId number_id(WORD number) {
     w32h::ResourceId id;
     id.number = number;
     return id;
 }
 
-w32h::ResourceId name_id(std::u16string name)
-{
+w32h::ResourceId name_id(std::u16string name) {
     w32h::ResourceId id;
     id.is_number = false;
     id.name = upper_cased(std::move(name));
     return id;
 }
 
-bool same_id(const w32h::ResourceId &a, const w32h::ResourceId &b)
-{
+bool same_id(const w32h::ResourceId &a, const w32h::ResourceId &b) {
     return a.is_number == b.is_number && (a.is_number ? a.number == b.number : a.name == b.name);
 }
 
@@ -82,8 +81,7 @@ public:
     size_t pos() const { return pos_; }
     bool word(WORD &value) { return read(&value, sizeof value); }
     bool dword(DWORD &value) { return read(&value, sizeof value); }
-    bool skip(size_t n)
-    {
+    bool skip(size_t n) {
         if (end_ - pos_ < n) return false;
         pos_ += n;
         return true;
@@ -92,8 +90,7 @@ public:
     bool align() { return skip((4 - pos_ % 4) % 4); }
 
     // A type or name: 0xFFFF and an ordinal, or a NUL-terminated UTF-16 string.
-    bool id(w32h::ResourceId &out)
-    {
+    bool id(w32h::ResourceId &out) {
         WORD first = 0;
         if (!word(first)) return false;
         if (first == 0xFFFF) {
@@ -112,8 +109,7 @@ public:
     }
 
 private:
-    bool read(void *value, size_t n)
-    {
+    bool read(void *value, size_t n) {
         if (end_ - pos_ < n) return false;
         // The bytes are little-endian, as is every host this builds for.
         std::memcpy(value, data_ + pos_, n);
@@ -129,8 +125,7 @@ private:
 // Parses the record at offset; on success fills entry and the offset of the
 // next record. DataVersion, MemoryFlags, Version and Characteristics are read
 // past: Win32 ignores them.
-bool parse_record(const BYTE *image, size_t size, size_t offset, w32h::ResourceEntry &entry, size_t &next)
-{
+bool parse_record(const BYTE *image, size_t size, size_t offset, w32h::ResourceEntry &entry, size_t &next) {
     DWORD data_size = 0, header_size = 0;
     Reader head(image, offset, size);
     if (!head.dword(data_size) || !head.dword(header_size)) return false;
@@ -147,8 +142,7 @@ bool parse_record(const BYTE *image, size_t size, size_t offset, w32h::ResourceE
     return true;
 }
 
-void parse_image(const std::vector<BYTE> &image)
-{
+void parse_image(const std::vector<BYTE> &image) {
     Store &s = store();
     size_t offset = 0;
     w32h::ResourceEntry entry;
@@ -169,8 +163,7 @@ void parse_image(const std::vector<BYTE> &image)
 // "#123" means the ordinal 123, read as RtlCharToInteger reads it (leading
 // blanks, a sign, decimal digits up to the first other character); a value
 // that does not fit a WORD makes the name invalid.
-std::optional<WORD> hash_ordinal(const char *text)
-{
+std::optional<WORD> hash_ordinal(const char *text) {
     const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
     while (*p && *p <= ' ') ++p;
     const bool negative = *p == '-';
@@ -182,8 +175,7 @@ std::optional<WORD> hash_ordinal(const char *text)
     return static_cast<WORD>(value);
 }
 
-std::optional<w32h::ResourceId> parse_id(LPCSTR text)
-{
+std::optional<w32h::ResourceId> parse_id(LPCSTR text) {
     if (IS_INTRESOURCE(text)) return number_id(LOWORD(text));
     if (text[0] == '#') {
         const auto ordinal = hash_ordinal(text + 1);
@@ -200,8 +192,7 @@ struct Lookup {
 
 // The entries of one type and name, or the error that says which is missing.
 DWORD collect(const w32h::ResourceId &type, const w32h::ResourceId &name,
-              std::vector<const w32h::ResourceEntry *> &found)
-{
+              std::vector<const w32h::ResourceEntry *> &found) {
     bool type_seen = false;
     for (const w32h::ResourceEntry &e : store().entries) {
         if (!same_id(e.type, type)) continue;
@@ -212,8 +203,7 @@ DWORD collect(const w32h::ResourceId &type, const w32h::ResourceId &name,
     return found.empty() ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_SUCCESS;
 }
 
-const w32h::ResourceEntry *with_language(const std::vector<const w32h::ResourceEntry *> &found, WORD language)
-{
+const w32h::ResourceEntry *with_language(const std::vector<const w32h::ResourceEntry *> &found, WORD language) {
     for (const w32h::ResourceEntry *e : found)
         if (e->language == language) return e;
     return nullptr;
@@ -221,8 +211,7 @@ const w32h::ResourceEntry *with_language(const std::vector<const w32h::ResourceE
 
 // The language, then its primary language with a neutral sublanguage, then
 // the neutral language, as Windows tries them.
-const w32h::ResourceEntry *near_language(const std::vector<const w32h::ResourceEntry *> &found, WORD language)
-{
+const w32h::ResourceEntry *near_language(const std::vector<const w32h::ResourceEntry *> &found, WORD language) {
     for (WORD candidate : {language, WORD(MAKELANGID(PRIMARYLANGID(language), SUBLANG_NEUTRAL)),
                            WORD(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL))})
         if (const w32h::ResourceEntry *e = with_language(found, candidate)) return e;
@@ -231,12 +220,11 @@ const w32h::ResourceEntry *near_language(const std::vector<const w32h::ResourceE
 
 // The user's language, then English, then the lowest language present, which
 // is the first in the sorted directory of a Windows image.
-const w32h::ResourceEntry *default_language(const std::vector<const w32h::ResourceEntry *> &found)
-{
+const w32h::ResourceEntry *default_language(const std::vector<const w32h::ResourceEntry *> &found) {
     if (const w32h::ResourceEntry *e = near_language(found, w32h::user_language())) return e;
     if (const w32h::ResourceEntry *e = with_language(found, lang_english)) return e;
-    const auto lowest = std::min_element(found.begin(), found.end(),
-                                         [](auto *a, auto *b) { return a->language < b->language; });
+    const auto lowest =
+        std::min_element(found.begin(), found.end(), [](auto *a, auto *b) { return a->language < b->language; });
     return lowest == found.end() ? nullptr : *lowest;
 }
 
@@ -244,21 +232,19 @@ bool is_program_module(HMODULE module) { return !module || module == the_program
 
 // FindResourceExA's search: a neutral language means the default order, any
 // other is looked for as itself and its neutral forms only.
-Lookup find(HMODULE module, LPCSTR type, LPCSTR name, WORD language)
-{
+Lookup find(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
     // Limits: only the program's own module has resources.
     if (!is_program_module(module)) return {nullptr, ERROR_RESOURCE_DATA_NOT_FOUND};
     const auto type_id = parse_id(type), name_id = parse_id(name);
     if (!type_id || !name_id) return {nullptr, ERROR_INVALID_PARAMETER};
     std::vector<const w32h::ResourceEntry *> found;
     if (const DWORD error = collect(*type_id, *name_id, found)) return {nullptr, error};
-    const w32h::ResourceEntry *e = PRIMARYLANGID(language) == LANG_NEUTRAL ? default_language(found)
-                                                                           : near_language(found, language);
+    const w32h::ResourceEntry *e =
+        PRIMARYLANGID(language) == LANG_NEUTRAL ? default_language(found) : near_language(found, language);
     return {e, e ? DWORD(ERROR_SUCCESS) : DWORD(ERROR_RESOURCE_LANG_NOT_FOUND)};
 }
 
-HRSRC find_entry_point(HMODULE module, LPCSTR type, LPCSTR name, WORD language)
-{
+HRSRC find_entry_point(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
     try {
         const Lookup found = find(module, type, name, language);
         if (!found.entry) SetLastError(found.error);
@@ -269,8 +255,7 @@ HRSRC find_entry_point(HMODULE module, LPCSTR type, LPCSTR name, WORD language)
     }
 }
 
-const w32h::ResourceEntry *known_entry(HRSRC handle)
-{
+const w32h::ResourceEntry *known_entry(HRSRC handle) {
     const auto *entry = reinterpret_cast<const w32h::ResourceEntry *>(handle);
     return store().known.count(entry) ? entry : nullptr;
 }
@@ -285,8 +270,7 @@ struct BlockString {
     size_t length = 0;
 };
 
-bool string_in_block(const w32h::ResourceEntry &block, unsigned index, BlockString &out)
-{
+bool string_in_block(const w32h::ResourceEntry &block, unsigned index, BlockString &out) {
     Reader reader(block.data, 0, block.size);
     for (unsigned i = 0;; ++i) {
         WORD length = 0;
@@ -301,8 +285,7 @@ bool string_in_block(const w32h::ResourceEntry &block, unsigned index, BlockStri
 }
 
 // Copies the string to the buffer as cp1252, cut to cchMax - 1 characters.
-int copy_string(const BlockString &text, LPSTR buffer, int cchMax)
-{
+int copy_string(const BlockString &text, LPSTR buffer, int cchMax) {
     const size_t count = std::min(text.length, size_t(cchMax) - 1);
     for (size_t i = 0; i < count; ++i) {
         char16_t unit = 0;
@@ -313,8 +296,7 @@ int copy_string(const BlockString &text, LPSTR buffer, int cchMax)
     return static_cast<int>(count);
 }
 
-int load_string(HINSTANCE instance, UINT id, LPSTR buffer, int cchMax)
-{
+int load_string(HINSTANCE instance, UINT id, LPSTR buffer, int cchMax) {
     // Only the low word names the string (Wine's tests show the high word ignored).
     const WORD string_id = LOWORD(id);
     const Lookup block = find(instance, MAKEINTRESOURCEA(rt_string), MAKEINTRESOURCEA((string_id >> 4) + 1),
@@ -336,8 +318,7 @@ HINSTANCE program_instance() { return the_program_instance; }
 
 // Runs before main(); a failure leaves the resources out rather than ending
 // the process.
-void register_resources(const unsigned char *image, size_t size)
-{
+void register_resources(const unsigned char *image, size_t size) {
     if (!image || size == 0) return;
     try {
         Store &s = store();
@@ -349,14 +330,12 @@ void register_resources(const unsigned char *image, size_t size)
 
 // Limits: an invalid "#" name gives the name itself, which matches nothing;
 // FindResourceA reports it as ERROR_INVALID_PARAMETER.
-ResourceId resource_id_from(LPCSTR text_or_ordinal)
-{
+ResourceId resource_id_from(LPCSTR text_or_ordinal) {
     if (auto id = parse_id(text_or_ordinal)) return *id;
     return name_id(cp1252_to_utf16(text_or_ordinal));
 }
 
-const ResourceEntry *find_resource(const ResourceId &type, const ResourceId &name)
-{
+const ResourceEntry *find_resource(const ResourceId &type, const ResourceId &name) {
     std::vector<const ResourceEntry *> found;
     if (collect(type, name, found) != ERROR_SUCCESS) return nullptr;
     return default_language(found);
@@ -367,20 +346,17 @@ WORD user_language() { return config().french ? lang_french : lang_english; }
 }  // namespace w32h
 
 // Limits: only NULL names a module; any other name fails.
-HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName)
-{
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     if (!lpModuleName) return w32h::program_instance();
     SetLastError(ERROR_MOD_NOT_FOUND);
     return NULL;
 }
 
-HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType)
-{
+HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
     return find_entry_point(hModule, lpType, lpName, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
 }
 
-HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD wLanguage)
-{
+HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD wLanguage) {
     return find_entry_point(hModule, lpType, lpName, wLanguage);
 }
 
@@ -388,8 +364,7 @@ HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD
 // Windows answers without an error.
 // Limits: hModule is not checked against the resource; an unknown HRSRC
 // fails with ERROR_INVALID_HANDLE where Windows would read garbage.
-HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo)
-{
+HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo) {
     (void)hModule;
     if (!hResInfo) return NULL;
     const w32h::ResourceEntry *entry = known_entry(hResInfo);
@@ -400,8 +375,7 @@ HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo)
 LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
 
 // Limits: as LoadResource.
-DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo)
-{
+DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
     (void)hModule;
     if (!hResInfo) return 0;
     const w32h::ResourceEntry *entry = known_entry(hResInfo);
@@ -416,8 +390,7 @@ DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo)
 // applies to the whole block, as on Windows.
 // Limits: a NULL buffer or a negative size fails with ERROR_INVALID_PARAMETER
 // where Windows would fault.
-int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax)
-{
+int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax) {
     if (w32h::injected_failure("LoadStringA", ERROR_RESOURCE_NAME_NOT_FOUND)) {
         if (lpBuffer && cchBufferMax > 0) lpBuffer[0] = '\0';
         return 0;

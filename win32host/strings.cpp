@@ -34,20 +34,16 @@ class Output {
 public:
     explicit Output(char *buffer) : buffer_(buffer) {}
     bool full() const { return count_ >= output_limit; }
-    void put(char c)
-    {
+    void put(char c) {
         if (!full()) buffer_[count_++] = c;
     }
-    void put(std::string_view text)
-    {
+    void put(std::string_view text) {
         for (char c : text) put(c);
     }
-    void pad(char c, size_t n)
-    {
+    void pad(char c, size_t n) {
         for (n = std::min(n, output_limit - count_); n; --n) buffer_[count_++] = c;
     }
-    int finish()
-    {
+    int finish() {
         buffer_[count_] = '\0';
         return static_cast<int>(count_);
     }
@@ -69,36 +65,55 @@ struct Field {
     size_t length() const { return prefix.size() + zeros + (wide ? wide_length : text.size()); }
 };
 
-unsigned parse_number(const char *&p)
-{
+unsigned parse_number(const char *&p) {
     unsigned value = 0;
     for (; *p >= '0' && *p <= '9'; ++p) value = std::min(value * 10 + unsigned(*p - '0'), number_cap);
     return value;
 }
 
-ArgSize parse_size(const char *&p)
-{
+ArgSize parse_size(const char *&p) {
     switch (*p) {
-    case 'l': ++p; return ArgSize::long_;
-    case 'h': ++p; return ArgSize::short_;
-    case 'w': ++p; return ArgSize::wide;
+    case 'l':
+        ++p;
+        return ArgSize::long_;
+    case 'h':
+        ++p;
+        return ArgSize::short_;
+    case 'w':
+        ++p;
+        return ArgSize::wide;
     case 'I':
-        if (p[1] == '6' && p[2] == '4') { p += 3; return ArgSize::int64; }
-        if (p[1] == '3' && p[2] == '2') { p += 3; return ArgSize::normal; }
+        if (p[1] == '6' && p[2] == '4') {
+            p += 3;
+            return ArgSize::int64;
+        }
+        if (p[1] == '3' && p[2] == '2') {
+            p += 3;
+            return ArgSize::normal;
+        }
         ++p;
         return ArgSize::intptr;
-    default: return ArgSize::normal;
+    default:
+        return ArgSize::normal;
     }
 }
 
 // Reads [-][#][0][width][.precision][size]type, the flags in that order only.
 // An unknown type is left in place, to be copied as an ordinary character.
-Conversion parse_conversion(const char *&p)
-{
+Conversion parse_conversion(const char *&p) {
     Conversion conv;
-    if (*p == '-') { conv.left = true; ++p; }
-    if (*p == '#') { conv.hex_prefix = true; ++p; }
-    if (*p == '0') { conv.zero_pad = true; ++p; }
+    if (*p == '-') {
+        conv.left = true;
+        ++p;
+    }
+    if (*p == '#') {
+        conv.hex_prefix = true;
+        ++p;
+    }
+    if (*p == '0') {
+        conv.zero_pad = true;
+        ++p;
+    }
     conv.width = parse_number(p);
     if (*p == '.') conv.precision = parse_number(++p);
     conv.size = parse_size(p);
@@ -108,8 +123,7 @@ Conversion parse_conversion(const char *&p)
 
 // Pads to the width: zeros after the prefix with '0', else spaces on the side
 // away from '-'. Windows pads strings and characters with zeros too.
-void emit(Output &out, const Conversion &conv, Field field)
-{
+void emit(Output &out, const Conversion &conv, Field field) {
     size_t fill = conv.width > field.length() ? conv.width - field.length() : 0;
     if (conv.zero_pad && !conv.left) {
         field.zeros += fill;
@@ -126,16 +140,14 @@ void emit(Output &out, const Conversion &conv, Field field)
     if (conv.left) out.pad(' ', fill);
 }
 
-bool wants_wide(const Conversion &conv)
-{
+bool wants_wide(const Conversion &conv) {
     const bool upper = conv.type == 'C' || conv.type == 'S';
     if (conv.size == ArgSize::short_) return false;
     return upper || conv.size == ArgSize::long_ || conv.size == ArgSize::wide;
 }
 
 // %c and %C: the character of an int argument; a zero character is ignored.
-void format_char(Output &out, const Conversion &conv, va_list *args)
-{
+void format_char(Output &out, const Conversion &conv, va_list *args) {
     const int value = va_arg(*args, int);
     char c = static_cast<char>(value);
     if (wants_wide(conv)) {
@@ -149,16 +161,14 @@ void format_char(Output &out, const Conversion &conv, va_list *args)
 
 // Counts at most max units (0: no maximum) without reading past them.
 template <typename Char>
-size_t bounded_length(const Char *s, unsigned max)
-{
+size_t bounded_length(const Char *s, unsigned max) {
     size_t n = 0;
     while ((max == 0 || n < max) && s[n]) ++n;
     return n;
 }
 
 // %s and %S; a NULL pointer prints "(null)", and a precision cuts the text.
-void format_string(Output &out, const Conversion &conv, va_list *args)
-{
+void format_string(Output &out, const Conversion &conv, va_list *args) {
     Field field;
     if (wants_wide(conv)) {
         const char16_t *s = va_arg(*args, const char16_t *);
@@ -174,8 +184,7 @@ void format_string(Output &out, const Conversion &conv, va_list *args)
 
 // Reads an integer argument. DWORD and long are 32 bits on Windows, so the
 // plain and 'l' forms read an int; only I64 and I read a wider one.
-void read_integer(const Conversion &conv, va_list *args, uint64_t &magnitude, bool &negative)
-{
+void read_integer(const Conversion &conv, va_list *args, uint64_t &magnitude, bool &negative) {
     const bool is_signed = conv.type == 'd' || conv.type == 'i';
     int64_t value = 0;
     if (conv.size == ArgSize::int64) {
@@ -184,8 +193,10 @@ void read_integer(const Conversion &conv, va_list *args, uint64_t &magnitude, bo
         value = va_arg(*args, intptr_t);
     } else {
         const int word = va_arg(*args, int);
-        if (conv.size == ArgSize::short_) value = is_signed ? int64_t(int16_t(word)) : int64_t(uint16_t(word));
-        else value = is_signed ? int64_t(word) : int64_t(uint32_t(word));
+        if (conv.size == ArgSize::short_)
+            value = is_signed ? int64_t(int16_t(word)) : int64_t(uint16_t(word));
+        else
+            value = is_signed ? int64_t(word) : int64_t(uint32_t(word));
     }
     negative = is_signed && value < 0;
     magnitude = negative ? 0 - uint64_t(value) : uint64_t(value);
@@ -193,8 +204,7 @@ void read_integer(const Conversion &conv, va_list *args, uint64_t &magnitude, bo
 
 // %d %i %u %x %X %p: the precision is the minimum number of digits; '#'
 // prefixes hexadecimal with 0x or 0X.
-void format_integer(Output &out, Conversion conv, va_list *args)
-{
+void format_integer(Output &out, Conversion conv, va_list *args) {
     uint64_t magnitude = 0;
     bool negative = false;
     if (conv.type == 'p') {
@@ -222,8 +232,7 @@ void format_integer(Output &out, Conversion conv, va_list *args)
 }
 
 // Handles the conversion after a '%'; returns where the format goes on.
-const char *format_one(Output &out, const char *p, va_list *args)
-{
+const char *format_one(Output &out, const char *p, va_list *args) {
     if (*p == '%') {
         out.put('%');
         return p + 1;
@@ -231,25 +240,32 @@ const char *format_one(Output &out, const char *p, va_list *args)
     const Conversion conv = parse_conversion(p);
     switch (conv.type) {
     case 'c':
-    case 'C': format_char(out, conv, args); break;
+    case 'C':
+        format_char(out, conv, args);
+        break;
     case 's':
-    case 'S': format_string(out, conv, args); break;
+    case 'S':
+        format_string(out, conv, args);
+        break;
     case 0:
         // Not a type: Windows pads to the width and takes no argument; the
         // character itself is then copied as ordinary text.
         if (!conv.left) out.pad(' ', conv.width);
         break;
-    default: format_integer(out, conv, args); break;
+    default:
+        format_integer(out, conv, args);
+        break;
     }
     return p;
 }
 
-int format(char *buffer, const char *format_text, va_list *args)
-{
+int format(char *buffer, const char *format_text, va_list *args) {
     Output out(buffer);
     for (const char *p = format_text; *p && !out.full();) {
-        if (*p == '%') p = format_one(out, p + 1, args);
-        else out.put(*p++);
+        if (*p == '%')
+            p = format_one(out, p + 1, args);
+        else
+            out.put(*p++);
     }
     return out.finish();
 }
@@ -290,7 +306,7 @@ constexpr uint32_t ansi_weights[256] = {
     0x020e0f12, 0x020e0e12, 0x020e1212, 0x020e1912, 0x020e1312, 0x020e1a12, expansion,  0x0a0e1c12,  // C0 ÀÁÂÃÄÅÆÇ
     0x210e0f12, 0x210e0e12, 0x210e1212, 0x210e1312, 0x320e0f12, 0x320e0e12, 0x320e1212, 0x320e1312,  // C8 ÈÉÊËÌÍÎÏ
     0x1a0e6812, 0x700e1912, 0x7c0e0f12, 0x7c0e0e12, 0x7c0e1212, 0x7c0e1912, 0x7c0e1312, 0x1c080202,  // D0 ÐÑÒÓÔÕÖ×
-    0x7c0e2112, 0x9f0e0f12, 0x9f0e0e12, 0x9f0e1212, 0x9f0e1312, 0xa70e0e12, expansion,  expansion,   // D8 ØÙÚÛÜÝÞß
+    0x7c0e2112, 0x9f0e0f12, 0x9f0e0e12, 0x9f0e1212, 0x9f0e1312, 0xa70e0e12, expansion,  expansion,  // D8 ØÙÚÛÜÝÞß
     0x020e0f02, 0x020e0e02, 0x020e1202, 0x020e1902, 0x020e1302, 0x020e1a02, expansion,  0x0a0e1c02,  // E0 àáâãäåæç
     0x210e0f02, 0x210e0e02, 0x210e1202, 0x210e1302, 0x320e0f02, 0x320e0e02, 0x320e1202, 0x320e1302,  // E8 èéêëìíîï
     0x1a0e6802, 0x700e1902, 0x7c0e0f02, 0x7c0e0e02, 0x7c0e1202, 0x7c0e1902, 0x7c0e1302, 0x1d080202,  // F0 ðñòóôõö÷
@@ -298,17 +314,24 @@ constexpr uint32_t ansi_weights[256] = {
 };
 
 // The letters each expansion sorts as.
-const char *expansion_of(unsigned char c)
-{
+const char *expansion_of(unsigned char c) {
     switch (c) {
-    case 0x8C: return "OE";
-    case 0x9C: return "oe";
-    case 0xC6: return "AE";
-    case 0xDE: return "TH";
-    case 0xDF: return "ss";
-    case 0xE6: return "ae";
-    case 0xFE: return "th";
-    default: return "";
+    case 0x8C:
+        return "OE";
+    case 0x9C:
+        return "oe";
+    case 0xC6:
+        return "AE";
+    case 0xDE:
+        return "TH";
+    case 0xDF:
+        return "ss";
+    case 0xE6:
+        return "ae";
+    case 0xFE:
+        return "th";
+    default:
+        return "";
     }
 }
 
@@ -318,8 +341,7 @@ struct Weight {
     unsigned char primary, script, diacritic, case_weight;
 };
 
-Weight weight_of(uint32_t packed)
-{
+Weight weight_of(uint32_t packed) {
     return {static_cast<unsigned char>(packed >> 24), static_cast<unsigned char>(packed >> 16),
             static_cast<unsigned char>(packed >> 8), static_cast<unsigned char>(packed)};
 }
@@ -332,21 +354,21 @@ public:
     explicit ElementWalker(const char *s) : s_(reinterpret_cast<const unsigned char *>(s)) {}
 
     // The next element; false at the end. aside tells a punctuation element.
-    bool next(Weight &w, bool &aside)
-    {
+    bool next(Weight &w, bool &aside) {
         for (;;) {
             if (*pending_) return take(static_cast<unsigned char>(*pending_++), w, aside);
             if (!*s_) return false;
             const unsigned char c = *s_++;
-            if (ansi_weights[c] == expansion) pending_ = expansion_of(c);
-            else if (ansi_weights[c] != 0) return take(c, w, aside);
+            if (ansi_weights[c] == expansion)
+                pending_ = expansion_of(c);
+            else if (ansi_weights[c] != 0)
+                return take(c, w, aside);
         }
     }
     size_t ordinary_count() const { return ordinary_; }
 
 private:
-    bool take(unsigned char c, Weight &w, bool &aside)
-    {
+    bool take(unsigned char c, Weight &w, bool &aside) {
         w = weight_of(ansi_weights[c]);
         aside = w.script == script_punctuation;
         if (!aside) ++ordinary_;
@@ -362,15 +384,16 @@ int sign_of(int v) { return (v > 0) - (v < 0); }
 
 // Level 1: script and primary weight of the ordinary elements, in order; a
 // string that runs out first sorts first.
-int compare_primary(const char *a, const char *b)
-{
+int compare_primary(const char *a, const char *b) {
     ElementWalker wa(a), wb(b);
     Weight x{}, y{};
     bool sx = false, sy = false;
     for (;;) {
         bool more_a, more_b;
-        while ((more_a = wa.next(x, sx)) && sx) {}
-        while ((more_b = wb.next(y, sy)) && sy) {}
+        while ((more_a = wa.next(x, sx)) && sx) {
+        }
+        while ((more_b = wb.next(y, sy)) && sy) {
+        }
         if (!more_a || !more_b) return int(more_a) - int(more_b);
         if (x.script != y.script) return sign_of(x.script - y.script);
         if (x.primary != y.primary) return sign_of(x.primary - y.primary);
@@ -381,15 +404,16 @@ int compare_primary(const char *a, const char *b)
 // They only run after level 1 found the strings equal, so both walks have the
 // same length, and the minimum weights Windows trims from a key's end cannot
 // tell them apart.
-int compare_secondary(const char *a, const char *b, unsigned char Weight::*level)
-{
+int compare_secondary(const char *a, const char *b, unsigned char Weight::*level) {
     ElementWalker wa(a), wb(b);
     Weight x{}, y{};
     bool sx = false, sy = false;
     for (;;) {
         bool more_a, more_b;
-        while ((more_a = wa.next(x, sx)) && sx) {}
-        while ((more_b = wb.next(y, sy)) && sy) {}
+        while ((more_a = wa.next(x, sx)) && sx) {
+        }
+        while ((more_b = wb.next(y, sy)) && sy) {
+        }
         if (!more_a || !more_b) return 0;
         if (x.*level != y.*level) return sign_of(x.*level - y.*level);
     }
@@ -398,8 +422,7 @@ int compare_secondary(const char *a, const char *b, unsigned char Weight::*level
 // The key of one set-aside character as Windows lays it out: the place as
 // -(n + 1) in 16 bits, big-endian, then the primary weight, then
 // case | diacritic << 3.
-void punctuation_key(size_t place, const Weight &w, unsigned char out[4])
-{
+void punctuation_key(size_t place, const Weight &w, unsigned char out[4]) {
     const uint16_t position = static_cast<uint16_t>(-static_cast<int>(place) - 1);
     out[0] = static_cast<unsigned char>(position >> 8);
     out[1] = static_cast<unsigned char>(position);
@@ -407,8 +430,7 @@ void punctuation_key(size_t place, const Weight &w, unsigned char out[4])
     out[3] = static_cast<unsigned char>(w.case_weight | (w.diacritic << 3));
 }
 
-bool next_punctuation(ElementWalker &walker, unsigned char out[4])
-{
+bool next_punctuation(ElementWalker &walker, unsigned char out[4]) {
     Weight w{};
     bool aside = false;
     while (walker.next(w, aside))
@@ -420,8 +442,7 @@ bool next_punctuation(ElementWalker &walker, unsigned char out[4])
 }
 
 // Level 4: the set-aside punctuation, by place and weight.
-int compare_punctuation(const char *a, const char *b)
-{
+int compare_punctuation(const char *a, const char *b) {
     ElementWalker wa(a), wb(b);
     unsigned char x[4], y[4];
     for (;;) {
@@ -433,8 +454,7 @@ int compare_punctuation(const char *a, const char *b)
 
 // CompareStringA(LOCALE_USER_DEFAULT, ignore_case ? NORM_IGNORECASE : 0)
 // minus 2. English and French Windows sort by the same default table.
-int word_sort_compare(const char *a, const char *b, bool ignore_case)
-{
+int word_sort_compare(const char *a, const char *b, bool ignore_case) {
     if (const int r = compare_primary(a, b)) return r;
     if (const int r = compare_secondary(a, b, &Weight::diacritic)) return r;
     if (!ignore_case)
@@ -443,8 +463,7 @@ int word_sort_compare(const char *a, const char *b, bool ignore_case)
 }
 
 // A NULL string sorts before any other, and two NULLs are equal.
-int compare_with_nulls(LPCSTR a, LPCSTR b, bool ignore_case)
-{
+int compare_with_nulls(LPCSTR a, LPCSTR b, bool ignore_case) {
     if (!a || !b) return int(a != nullptr) - int(b != nullptr);
     return word_sort_compare(a, b, ignore_case);
 }
@@ -453,8 +472,7 @@ int compare_with_nulls(LPCSTR a, LPCSTR b, bool ignore_case)
 
 // Limits: a NULL buffer or format fails with ERROR_INVALID_PARAMETER where
 // Windows would fault.
-int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist)
-{
+int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist) {
     if (!lpOut || !lpFmt) {
         SetLastError(ERROR_INVALID_PARAMETER);
         if (lpOut) *lpOut = '\0';
@@ -473,8 +491,7 @@ int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist)
     return written;
 }
 
-int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...)
-{
+int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
     va_list args;
     va_start(args, lpFmt);
     const int written = wvsprintfA(lpOut, lpFmt, args);
@@ -491,8 +508,7 @@ int WINAPI lstrlenA(LPCSTR lpString) { return lpString ? static_cast<int>(std::s
 
 // Windows catches the fault of a bad pointer and returns NULL with
 // ERROR_INVALID_PARAMETER; the copy may overlap, as with memmove.
-LPSTR WINAPI lstrcpyA(LPSTR lpString1, LPCSTR lpString2)
-{
+LPSTR WINAPI lstrcpyA(LPSTR lpString1, LPCSTR lpString2) {
     if (!lpString1 || !lpString2) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return NULL;
@@ -504,8 +520,7 @@ LPSTR WINAPI lstrcpyA(LPSTR lpString1, LPCSTR lpString2)
 // Copies at most iMaxLength - 1 characters and always terminates, unless
 // iMaxLength is 0; the count is unsigned, as on Windows, so a negative one
 // copies the whole string. The source is only read when a character fits.
-LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength)
-{
+LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength) {
     size_t count = static_cast<UINT>(iMaxLength);
     if ((count > 1 && (!lpString1 || !lpString2)) || (count == 1 && !lpString1)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -519,8 +534,7 @@ LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength)
 
 // Rounds half away from zero; a zero denominator or a result outside
 // -0x7FFFFFFF..0x7FFFFFFF gives -1.
-int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator)
-{
+int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator) {
     if (nDenominator == 0) return -1;
     const int64_t product = int64_t(nNumber) * nNumerator;
     const bool negative = (product < 0) != (nDenominator < 0);

@@ -77,7 +77,8 @@ std::string control_json(HWND ctl) {
         for (size_t i = 0; i < items->size(); ++i) s += (i ? "," : "") + quoted((*items)[i]);
         s += "],\"selection\":" + std::to_string(listbox_selection(ctl));
     }
-    if (auto p = progress_state(ctl)) s += ",\"progress\":[" + std::to_string(p->first) + "," + std::to_string(p->second) + "]";
+    if (auto p = progress_state(ctl))
+        s += ",\"progress\":[" + std::to_string(p->first) + "," + std::to_string(p->second) + "]";
     return s + "}";
 }
 
@@ -158,8 +159,10 @@ void transcript_dialog_shown(HWND dialog) {
 }
 
 void transcript_dialog_ended(HWND dialog, INT_PTR result) {
-    std::string s = "{\"event\":\"enddialog\",\"template\":" + template_of(dialog) + ",\"result\":" + std::to_string(result);
-    if (auto p = first_progress(dialog)) s += ",\"progress\":[" + std::to_string(p->first) + "," + std::to_string(p->second) + "]";
+    std::string s =
+        "{\"event\":\"enddialog\",\"template\":" + template_of(dialog) + ",\"result\":" + std::to_string(result);
+    if (auto p = first_progress(dialog))
+        s += ",\"progress\":[" + std::to_string(p->first) + "," + std::to_string(p->second) + "]";
     emit(s + "}");
 }
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr DWORD version_info_size = sizeof(OSVERSIONINFOA);      // 148
+constexpr DWORD version_info_size = sizeof(OSVERSIONINFOA);       // 148
 constexpr DWORD version_info_ex_size = sizeof(OSVERSIONINFOEXA);  // 156
 
 struct KnownVersion {
@@ -34,8 +34,7 @@ constexpr KnownVersion known_versions[] = {
 };
 
 // One decimal number that fits a DWORD: digits only, no sign, not empty.
-std::optional<DWORD> parse_dword(std::string_view text)
-{
+std::optional<DWORD> parse_dword(std::string_view text) {
     if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     DWORD value = 0;
@@ -44,12 +43,10 @@ std::optional<DWORD> parse_dword(std::string_view text)
     return value;
 }
 
-std::optional<w32h::WindowsVersion> parse_numeric(std::string_view text)
-{
+std::optional<w32h::WindowsVersion> parse_numeric(std::string_view text) {
     const size_t first = text.find('.');
     const size_t second = first == std::string_view::npos ? first : text.find('.', first + 1);
-    if (second == std::string_view::npos || text.find('.', second + 1) != std::string_view::npos)
-        return std::nullopt;
+    if (second == std::string_view::npos || text.find('.', second + 1) != std::string_view::npos) return std::nullopt;
     const auto id = parse_dword(text.substr(0, first));
     const auto major = parse_dword(text.substr(first + 1, second - first - 1));
     const auto minor = parse_dword(text.substr(second + 1));
@@ -65,8 +62,7 @@ std::optional<w32h::WindowsVersion> parse_numeric(std::string_view text)
 }
 
 // "Service Pack 6" gives 6.0, "Service Pack 1.5" 1.5; other text gives 0.0.
-std::pair<WORD, WORD> service_pack_of(std::string_view csd)
-{
+std::pair<WORD, WORD> service_pack_of(std::string_view csd) {
     constexpr std::string_view prefix = "Service Pack ";
     if (csd.substr(0, prefix.size()) != prefix) return {0, 0};
     const char *p = csd.data() + prefix.size();
@@ -81,22 +77,19 @@ bool is_nt(const w32h::WindowsVersion &v) { return v.platform_id == VER_PLATFORM
 
 // OSVERSIONINFOEXA came with Windows NT 4.0 Service Pack 6 and Windows 2000;
 // the older systems and the 9x family accept only OSVERSIONINFOA.
-bool accepts_size(const w32h::WindowsVersion &v, DWORD size)
-{
+bool accepts_size(const w32h::WindowsVersion &v, DWORD size) {
     if (size == version_info_size) return true;
     if (size != version_info_ex_size || !is_nt(v)) return false;
     return v.major >= 5 || (v.major == 4 && service_pack_of(v.csd).first >= 6);
 }
 
 // Windows 9x reports major and minor in the high word of dwBuildNumber.
-DWORD build_number_of(const w32h::WindowsVersion &v)
-{
+DWORD build_number_of(const w32h::WindowsVersion &v) {
     if (v.platform_id != VER_PLATFORM_WIN32_WINDOWS) return v.build;
     return ((v.major & 0xFF) << 24) | ((v.minor & 0xFF) << 16) | (v.build & 0xFFFF);
 }
 
-void fill_version_info(const w32h::WindowsVersion &v, OSVERSIONINFOA &info)
-{
+void fill_version_info(const w32h::WindowsVersion &v, OSVERSIONINFOA &info) {
     info.dwMajorVersion = v.major;
     info.dwMinorVersion = v.minor;
     info.dwBuildNumber = build_number_of(v);
@@ -106,8 +99,7 @@ void fill_version_info(const w32h::WindowsVersion &v, OSVERSIONINFOA &info)
 }
 
 // Limits: wSuiteMask is always 0 and wProductType always says workstation.
-void fill_version_info_ex(const w32h::WindowsVersion &v, OSVERSIONINFOEXA &info)
-{
+void fill_version_info_ex(const w32h::WindowsVersion &v, OSVERSIONINFOEXA &info) {
     const auto [sp_major, sp_minor] = service_pack_of(v.csd);
     info.wServicePackMajor = sp_major;
     info.wServicePackMinor = sp_minor;
@@ -120,8 +112,7 @@ void fill_version_info_ex(const w32h::WindowsVersion &v, OSVERSIONINFOEXA &info)
 
 namespace w32h {
 
-std::optional<WindowsVersion> parse_windows_version(std::string_view text)
-{
+std::optional<WindowsVersion> parse_windows_version(std::string_view text) {
     for (const KnownVersion &known : known_versions) {
         if (known.keyword != text) continue;
         WindowsVersion version;
@@ -143,8 +134,7 @@ std::optional<WindowsVersion> parse_windows_version(std::string_view text)
 // version tests, run on both).
 // Limits: a NULL pointer fails with ERROR_INVALID_PARAMETER where Windows
 // would fault.
-BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation)
-{
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
     if (w32h::injected_failure("GetVersionExA", ERROR_INSUFFICIENT_BUFFER)) return FALSE;
     if (!lpVersionInformation) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -165,8 +155,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation)
 // Low byte major, next byte minor; the high word is the build on NT, and on
 // the other platforms (platform id ^ 2) << 14: 0xC000 for 9x, 0x8000 for
 // Win32s, so that bit 31 tells them from NT.
-DWORD WINAPI GetVersion(void)
-{
+DWORD WINAPI GetVersion(void) {
     const w32h::WindowsVersion &v = w32h::config().winver;
     const DWORD low = (v.major & 0xFF) | ((v.minor & 0xFF) << 8);
     const DWORD high = is_nt(v) ? (v.build & 0x7FFF) : ((v.platform_id ^ 2) << 14) & 0xFFFF;

@@ -53,8 +53,8 @@ struct Window {
     DWORD ex_style = 0;
     LONG_PTR id = 0;  // GWL_ID of a child
     LONG_PTR user_data = 0;
-    std::string text;  // ANSI
-    RECT rect{};  // children: parent's client coordinates; others: screen
+    std::string text;            // ANSI
+    RECT rect{};                 // children: parent's client coordinates; others: screen
     std::vector<HWND> children;  // creation order, which is the tab order
     std::vector<BYTE> extra;
     std::unique_ptr<DialogState> dialog;

@@ -396,7 +396,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     bool plain_top_level = !(style & WS_CHILD) && !is_dialog_class;
     if (plain_top_level && !s.main) s.main = hwnd;
 
-    CREATESTRUCTA cs{param, instance, menu, parent, cy, cx, y, x, static_cast<LONG>(style),
+    CREATESTRUCTA cs{param,       instance,   menu,    parent, cy, cx, y, x, static_cast<LONG>(style),
                      window_name, class_name, ex_style};
     LPARAM csp = reinterpret_cast<LPARAM>(&cs);
     if (!SendMessageA(hwnd, WM_NCCREATE, 0, csp) || !find_window(hwnd)) {
@@ -639,7 +639,8 @@ int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
     }
     if (!buffer || size <= 0) return 0;
     buffer[0] = '\0';
-    return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
+    return static_cast<int>(
+        SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
 }
 
 int WINAPI GetWindowTextLengthA(HWND hwnd) {
@@ -749,9 +750,9 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
 LONG WINAPI GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrA(hwnd, index)); }
 
 LONG WINAPI SetWindowLongA(HWND hwnd, int index, LONG value) {
-    return static_cast<LONG>(SetWindowLongPtrA(hwnd, index, index == GWL_STYLE || index == GWL_EXSTYLE
-                                                                ? static_cast<LONG_PTR>(static_cast<DWORD>(value))
-                                                                : value));
+    return static_cast<LONG>(SetWindowLongPtrA(
+        hwnd, index,
+        index == GWL_STYLE || index == GWL_EXSTYLE ? static_cast<LONG_PTR>(static_cast<DWORD>(value)) : value));
 }
 
 BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {

@@ -66,7 +66,8 @@ struct ConfirmCase {
 TEST(Confirmation, EachModeAsksItsQuestionWithAnEmptyCaption) {
     const ConfirmCase cases[] = {
         {{"/OS=WINNT40"}, "Please confirm complete setup of : Ordane Driver\r\non platform : Windows NT 4.0"},
-        {{"/os=win95", "/uninstall"}, "Please confirm complete deletion of : Ordane Driver\r\non platform : Windows 95"},
+        {{"/os=win95", "/uninstall"},
+         "Please confirm complete deletion of : Ordane Driver\r\non platform : Windows 95"},
         {{"/OS=WINNT351", "/ONLYDELETEPRINTDEVICE"},
          "Please confirm simple deletion of : Ordane Driver\r\non platform : Windows NT 3.51\r\n(print device deletion "
          "without delete files which are necessary to a future simple setup...)"},
@@ -95,7 +96,8 @@ TEST(Confirmation, FrenchLongestQuestionFitsWhole) {
     EXPECT_EQ(0u, text.rfind("Confirmez la suppression simple de : Driver Ordane\r\nsur plateforme : Win32s sur "
                              "plateforme 16 bits\r\n",
                              0));
-    EXPECT_NE(std::string::npos, text.find("n\xC3\xA9" "cessaires \xC3\xA0 la r\xC3\xA9installation simple...)"));
+    EXPECT_NE(std::string::npos, text.find("n\xC3\xA9"
+                                           "cessaires \xC3\xA0 la r\xC3\xA9installation simple...)"));
 }
 
 TEST(Confirmation, YesOnASupportedPlatformRunsTheOperationAndEndsWithOne) {
@@ -110,7 +112,7 @@ struct DetectCase {
 };
 
 TEST(Detection, NamesTheDetectedPlatform) {
-    const DetectCase cases[] = {{"win95", "Windows 95"},    {"win98", "Windows 98"},   {"nt40", "Windows NT 4.0"},
+    const DetectCase cases[] = {{"win95", "Windows 95"},     {"win98", "Windows 98"},   {"nt40", "Windows NT 4.0"},
                                 {"win2000", "Windows 2000"}, {"winxp", "Windows 2000"}, {"2.5.2", "Windows 2000"},
                                 {"2.4.90", "Windows NT 4.0"}};
     for (const auto &c : cases) {
@@ -123,8 +125,11 @@ TEST(Detection, NamesTheDetectedPlatform) {
 }
 
 TEST(Detection, UnknownVersionsAreRefusedWithTheirNumbers) {
-    const DetectCase cases[] = {{"winme", "(1 / 4.90)"}, {"nt351", "(2 / 3.51)"}, {"2.6.0", "(2 / 6.0)"},
-                                {"1.4.3", "(1 / 4.3)"},  {"3.4.0", "(3 / 4.0)"}};
+    const DetectCase cases[] = {{"winme", "(1 / 4.90)"},
+                                {"nt351", "(2 / 3.51)"},
+                                {"2.6.0", "(2 / 6.0)"},
+                                {"1.4.3", "(1 / 4.3)"},
+                                {"3.4.0", "(3 / 4.0)"}};
     for (const auto &c : cases) {
         Result r = RunSetup({{"/UNINSTALL"}, "ok\n", {{"WIN32HOST_WINVER", c.winver}}});
         EXPECT_EQ(1, r.exit_code);
@@ -144,7 +149,8 @@ TEST(Detection, APlatformNamedOnTheCommandLineIsNotCompared) {
 }
 
 TEST(Refusal, Win32sIsConfirmedThenRefused) {
-    for (auto env : {std::map<std::string, std::string>{{"WIN32HOST_WINVER", "win32s"}}, std::map<std::string, std::string>{}}) {
+    for (auto env :
+         {std::map<std::string, std::string>{{"WIN32HOST_WINVER", "win32s"}}, std::map<std::string, std::string>{}}) {
         std::vector<std::string> args;
         if (env.empty()) args = {"/OS=WIN32S"};
         Result r = RunSetup({args, "expect Win32s sur plateforme 16 bits\nyes\nok\n", env});
@@ -235,8 +241,9 @@ TEST(BadInput, ARandomCommandTailDoesNotCrash) {
 
 TEST(BadInput, HostConfigurationErrorsExitWithThreeAndOneLine) {
     const std::map<std::string, std::string> envs[] = {
-        {{"WIN32HOST_WINVER", "win11"}},     {{"WIN32HOST_WINVER", "2.5"}},  {{"WIN32HOST_WINVER", "2.5.-1"}},
-        {{"WIN32HOST_UI", "gui"}},           {{"WIN32HOST_CLOCK", "fast"}}, {{"WIN32HOST_FAIL", "NoSuchFunction"}},
+        {{"WIN32HOST_WINVER", "win11"}},       {{"WIN32HOST_WINVER", "2.5"}},
+        {{"WIN32HOST_WINVER", "2.5.-1"}},      {{"WIN32HOST_UI", "gui"}},
+        {{"WIN32HOST_CLOCK", "fast"}},         {{"WIN32HOST_FAIL", "NoSuchFunction"}},
         {{"WIN32HOST_FAIL", "GlobalAlloc#0"}}, {{"WIN32HOST_SCREEN", "1024"}}};
     for (const auto &env : envs) {
         Result r = RunSetup({{}, "no\n", env});

@@ -7,8 +7,7 @@
 
 namespace {
 
-std::string all_bytes()
-{
+std::string all_bytes() {
     std::string bytes;
     for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
     return bytes;
@@ -16,8 +15,7 @@ std::string all_bytes()
 
 // Windows' table of 0x80-0x9F; the five undefined bytes come back as the C1
 // controls of the same value.
-TEST(Cp1252ToUtf16, HighControlRangeFollowsWindows)
-{
+TEST(Cp1252ToUtf16, HighControlRangeFollowsWindows) {
     std::string high;
     for (int b = 0x80; b <= 0x9F; ++b) high += static_cast<char>(b);
     const std::u16string expected =
@@ -26,39 +24,38 @@ TEST(Cp1252ToUtf16, HighControlRangeFollowsWindows)
     EXPECT_EQ(w32h::cp1252_to_utf16(high), expected);
 }
 
-TEST(Cp1252ToUtf8, AccentedFrenchBecomesUtf8)
-{
-    EXPECT_EQ(w32h::cp1252_to_utf8("\xC9" "chec r\xE9ussi \x80 \x9C"), "Échec réussi € œ");
+TEST(Cp1252ToUtf8, AccentedFrenchBecomesUtf8) {
+    EXPECT_EQ(w32h::cp1252_to_utf8("\xC9"
+                                   "chec r\xE9ussi \x80 \x9C"),
+              "Échec réussi € œ");
     EXPECT_EQ(w32h::cp1252_to_utf8(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
-TEST(Cp1252, EveryByteSurvivesARoundTrip)
-{
+TEST(Cp1252, EveryByteSurvivesARoundTrip) {
     const std::string bytes = all_bytes();
     EXPECT_EQ(w32h::utf8_to_cp1252(w32h::cp1252_to_utf8(bytes)), bytes);
     const std::u16string wide = w32h::cp1252_to_utf16(bytes);
     EXPECT_EQ(w32h::utf16_to_cp1252(wide.data(), wide.size()), bytes);
 }
 
-TEST(Utf8ToCp1252, CharacterWithoutCp1252FormBecomesQuestionMark)
-{
+TEST(Utf8ToCp1252, CharacterWithoutCp1252FormBecomesQuestionMark) {
     EXPECT_EQ(w32h::utf8_to_cp1252("Ω漢😀x"), "???x");
     EXPECT_EQ(w32h::utf8_to_cp1252("Ā"), "?");
 }
 
-TEST(Utf8ToCp1252, EachInvalidByteBecomesQuestionMark)
-{
-    EXPECT_EQ(w32h::utf8_to_cp1252("a\xC3"), "a?");          // cut short
-    EXPECT_EQ(w32h::utf8_to_cp1252("\xC0\xAF"), "??");       // overlong '/'
-    EXPECT_EQ(w32h::utf8_to_cp1252("\xED\xA0\x80"), "???");  // a surrogate
+TEST(Utf8ToCp1252, EachInvalidByteBecomesQuestionMark) {
+    EXPECT_EQ(w32h::utf8_to_cp1252("a\xC3"), "a?");               // cut short
+    EXPECT_EQ(w32h::utf8_to_cp1252("\xC0\xAF"), "??");            // overlong '/'
+    EXPECT_EQ(w32h::utf8_to_cp1252("\xED\xA0\x80"), "???");       // a surrogate
     EXPECT_EQ(w32h::utf8_to_cp1252("\xF4\x90\x80\x80"), "????");  // past U+10FFFF
-    EXPECT_EQ(w32h::utf8_to_cp1252("\x80" "e"), "?e");
+    EXPECT_EQ(w32h::utf8_to_cp1252("\x80"
+                                   "e"),
+              "?e");
 }
 
 // Wine's wsprintf tests, run on Windows: each half of a surrogate pair
 // converts on its own.
-TEST(Utf16ToCp1252, SurrogatePairGivesTwoQuestionMarks)
-{
+TEST(Utf16ToCp1252, SurrogatePairGivesTwoQuestionMarks) {
     const char16_t pair[] = {0xD83C, 0xDF77};
     EXPECT_EQ(w32h::utf16_to_cp1252(pair, 2), "??");
     const char16_t fffe = 0xFFFE;

@@ -61,8 +61,8 @@ INT_PTR CALLBACK probe_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     auto *p = reinterpret_cast<Probe *>(GetWindowLongPtrA(dlg, DWLP_USER));
     if (!p || msg != WM_COMMAND) return FALSE;
     int id = LOWORD(wp);
-    std::string entry = "command " + std::to_string(id) + " code " + std::to_string(HIWORD(wp)) + " focus " +
-                        describe_focus(dlg);
+    std::string entry =
+        "command " + std::to_string(id) + " code " + std::to_string(HIWORD(wp)) + " focus " + describe_focus(dlg);
     if (GetDlgItem(dlg, IDC_LIST)) {
         entry += " styles " + style_type(dlg, IDC_ONE) + style_type(dlg, IDC_TWO) + " sel " +
                  std::to_string(SendDlgItemMessageA(dlg, IDC_LIST, LB_GETCURSEL, 0, 0));
@@ -305,7 +305,7 @@ TEST(ListBox, SortsLikeWindowsAndAnswersItsMessages) {
         EXPECT_EQ(2, SendMessageA(list, LB_GETCURSEL, 0, 0));
         EXPECT_EQ(LB_ERR, SendMessageA(list, LB_SETCURSEL, (WPARAM)-1, 0));  // clears, yet answers LB_ERR
         EXPECT_EQ(LB_ERR, SendMessageA(list, LB_GETCURSEL, 0, 0));
-        EXPECT_EQ(1, SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)"com1:  (Local Port)"));
+        EXPECT_EQ(1, SendMessageA(list, LB_ADDSTRING, 0, (LPARAM) "com1:  (Local Port)"));
     });
 }
 

@@ -15,8 +15,7 @@ constexpr DWORD poison = 0xdeadbeef;
 
 // A fixed block's handle is its pointer; locking it changes nothing, and
 // GlobalUnlock answers TRUE without touching the last error.
-TEST(GlobalAlloc, FixedHandleIsThePointer)
-{
+TEST(GlobalAlloc, FixedHandleIsThePointer) {
     SetLastError(poison);
     HGLOBAL block = GlobalAlloc(GMEM_FIXED, 10);
     ASSERT_NE(block, nullptr);
@@ -28,8 +27,7 @@ TEST(GlobalAlloc, FixedHandleIsThePointer)
     EXPECT_EQ(GlobalFree(block), nullptr);
 }
 
-TEST(GlobalAlloc, ZeroInitClearsTheBlock)
-{
+TEST(GlobalAlloc, ZeroInitClearsTheBlock) {
     for (UINT flags : {UINT(GPTR), UINT(GHND)}) {
         HGLOBAL block = GlobalAlloc(flags, 4096);
         const auto *bytes = static_cast<const unsigned char *>(GlobalLock(block));
@@ -42,8 +40,7 @@ TEST(GlobalAlloc, ZeroInitClearsTheBlock)
 
 // A zero size is valid: a fixed block of its own, of size 0; a moveable one
 // exists but is discarded, so it cannot be locked.
-TEST(GlobalAlloc, ZeroSizeBlocks)
-{
+TEST(GlobalAlloc, ZeroSizeBlocks) {
     HGLOBAL fixed = GlobalAlloc(GMEM_FIXED, 0), other = GlobalAlloc(GMEM_FIXED, 0);
     HGLOBAL moveable = GlobalAlloc(GMEM_MOVEABLE, 0);
     ASSERT_TRUE(fixed && moveable);
@@ -59,8 +56,7 @@ TEST(GlobalAlloc, ZeroSizeBlocks)
 
 // GlobalFree returns NULL on success and the handle on failure; NULL is no
 // error. A stale or foreign handle fails with ERROR_INVALID_HANDLE.
-TEST(GlobalFree, StaleOrForeignHandleFails)
-{
+TEST(GlobalFree, StaleOrForeignHandleFails) {
     SetLastError(poison);
     EXPECT_EQ(GlobalFree(nullptr), nullptr);
     EXPECT_EQ(GetLastError(), poison);
@@ -77,8 +73,7 @@ TEST(GlobalFree, StaleOrForeignHandleFails)
 // GlobalSize and GlobalLock fail with ERROR_INVALID_HANDLE; GlobalUnlock
 // answers TRUE, and sets that error only for what looks like a moveable
 // handle (one pointer past a two-pointer boundary).
-TEST(GlobalLock, ForeignHandle)
-{
+TEST(GlobalLock, ForeignHandle) {
     alignas(16) char foreign[32];
     SetLastError(poison);
     EXPECT_EQ(GlobalSize(foreign), SIZE_T(0));
@@ -95,8 +90,7 @@ TEST(GlobalLock, ForeignHandle)
 
 // GlobalUnlock answers TRUE while a lock remains, FALSE with NO_ERROR when
 // the last one goes, then FALSE with ERROR_NOT_LOCKED.
-TEST(GlobalLock, MoveableBlockCountsLocks)
-{
+TEST(GlobalLock, MoveableBlockCountsLocks) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 256);
     void *data = GlobalLock(block);
     ASSERT_NE(data, nullptr);
@@ -116,8 +110,7 @@ TEST(GlobalLock, MoveableBlockCountsLocks)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
 }
 
-TEST(GlobalAlloc, HonoursAnInjectedFailure)
-{
+TEST(GlobalAlloc, HonoursAnInjectedFailure) {
     setenv("WIN32HOST_FAIL", "GlobalAlloc#2", 1);
     w32h::Config unused;
     ASSERT_FALSE(w32h::load_config(unused));

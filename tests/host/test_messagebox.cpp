@@ -67,9 +67,15 @@ TEST(MessageBoxTranscript, RecordsOwnerCaptionTextButtonsAndAnswer) {
 TEST(MessageBoxTranscript, AccentedTextIsWrittenAsUtf8) {
     hosttest::Transcript transcript;
     ScriptedUser user("expect Échec; ok\n");
-    MessageBoxA(nullptr, "\xC9" "chec d'allocation m\xE9moire...", "Erreur", MB_OK);
+    MessageBoxA(nullptr,
+                "\xC9"
+                "chec d'allocation m\xE9moire...",
+                "Erreur", MB_OK);
     auto events = transcript.events();
-    EXPECT_EQ("\xC3\x89" "chec d'allocation m\xC3\xA9moire...", events.at(0)["text"].s);
+    EXPECT_EQ(
+        "\xC3\x89"
+        "chec d'allocation m\xC3\xA9moire...",
+        events.at(0)["text"].s);
 }
 
 }  // namespace

@@ -17,8 +17,7 @@ constexpr DWORD poison = 0xdeadbeef;
 
 class Resources : public ::testing::Test {
 protected:
-    void use_french(bool french)
-    {
+    void use_french(bool french) {
         w32h::Config config;
         config.french = french;
         w32h::set_config(config);
@@ -27,8 +26,7 @@ protected:
     void TearDown() override { use_french(false); }
 
     // LoadStringA into a buffer of the given size, with its result.
-    static std::string load(UINT id, int size = 600, int *rc = nullptr)
-    {
+    static std::string load(UINT id, int size = 600, int *rc = nullptr) {
         std::vector<char> buffer(size + 1, 'x');
         const int n = LoadStringA(nullptr, id, buffer.data(), size);
         if (rc) *rc = n;
@@ -36,23 +34,20 @@ protected:
     }
     // LoadStringA of a string that is not there: the result, the buffer's
     // first byte and the last error, after a poison.
-    static std::tuple<int, char, DWORD> load_missing(HINSTANCE instance, UINT id)
-    {
+    static std::tuple<int, char, DWORD> load_missing(HINSTANCE instance, UINT id) {
         char buffer[8] = "abc";
         SetLastError(poison);
         const int rc = LoadStringA(instance, id, buffer, sizeof buffer);
         return {rc, buffer[0], GetLastError()};
     }
-    static std::string data_of(HRSRC resource)
-    {
+    static std::string data_of(HRSRC resource) {
         if (!resource) return "(not found)";
         const auto *bytes = static_cast<const char *>(LockResource(LoadResource(nullptr, resource)));
         return std::string(bytes, SizeofResource(nullptr, resource));
     }
 };
 
-TEST_F(Resources, LoadStringAReadsTheUserLanguageInCp1252)
-{
+TEST_F(Resources, LoadStringAReadsTheUserLanguageInCp1252) {
     int rc = 0;
     SetLastError(poison);
     EXPECT_EQ(load(1, 600, &rc), "Operation failed");
@@ -60,14 +55,15 @@ TEST_F(Resources, LoadStringAReadsTheUserLanguageInCp1252)
     EXPECT_EQ(GetLastError(), poison);
     EXPECT_EQ(load(6), "5 \x80 \x96 \x93quoted\x94 \x91single\x92 \x85 \x8C\x9C\x8A\x9A\x8E\x9E\x9F\x83\x99 ??");
     use_french(true);
-    EXPECT_EQ(load(1), "\xC9" "chec de l'op\xE9ration");
+    EXPECT_EQ(load(1),
+              "\xC9"
+              "chec de l'op\xE9ration");
     EXPECT_EQ(load(2), "Installation r\xE9ussie");
 }
 
 // Wine's LoadString tests, run on Windows: cchBufferMax - 1 characters and
 // the NUL; one UTF-16 unit is one cp1252 character, accents included.
-TEST_F(Resources, LoadStringACutsAtBufferSize)
-{
+TEST_F(Resources, LoadStringACutsAtBufferSize) {
     int rc = 0;
     EXPECT_EQ(load(1, 17, &rc), "Operation failed");
     EXPECT_EQ(load(1, 16, &rc), "Operation faile");
@@ -85,8 +81,7 @@ TEST_F(Resources, LoadStringACutsAtBufferSize)
 }
 
 // Wine's tests: a size of 0 returns -1; 1 gives "" and 0, error untouched.
-TEST_F(Resources, LoadStringATinyBuffers)
-{
+TEST_F(Resources, LoadStringATinyBuffers) {
     char buffer[4] = "abc";
     EXPECT_EQ(LoadStringA(nullptr, 1, buffer, 0), -1);
     EXPECT_STREQ(buffer, "abc");
@@ -99,8 +94,7 @@ TEST_F(Resources, LoadStringATinyBuffers)
 // A missing block fails with FindResource's error; an empty slot of an
 // existing block (block 7 holds 112 and 120 only) is "" without an error.
 // Only the low word of the id counts.
-TEST_F(Resources, LoadStringAMissingAndEmptyStrings)
-{
+TEST_F(Resources, LoadStringAMissingAndEmptyStrings) {
     EXPECT_EQ(load_missing(nullptr, 5000), std::make_tuple(0, '\0', DWORD(ERROR_RESOURCE_NAME_NOT_FOUND)));
     EXPECT_EQ(load(120), "Ninth of a block with gaps");
     EXPECT_EQ(load_missing(nullptr, 115), std::make_tuple(0, '\0', poison));
@@ -112,18 +106,18 @@ TEST_F(Resources, LoadStringAMissingAndEmptyStrings)
 // Windows picks a whole block in one language: block 1 exists in English
 // only, so a French user reads it in English; block 0 exists in French, so
 // the English-only string 3 is empty for a French user.
-TEST_F(Resources, LoadStringAFallsBackPerBlock)
-{
+TEST_F(Resources, LoadStringAFallsBackPerBlock) {
     use_french(true);
     EXPECT_EQ(load(20), "English only, in a block of its own");
     EXPECT_EQ(load_missing(nullptr, 3), std::make_tuple(0, '\0', poison));
     use_french(false);
     EXPECT_EQ(load(3), "English only, in a block French also has");
-    EXPECT_EQ(load(40), "Seulement en fran\xE7" "ais");
+    EXPECT_EQ(load(40),
+              "Seulement en fran\xE7"
+              "ais");
 }
 
-TEST_F(Resources, LoadStringAHonoursAnInjectedFailure)
-{
+TEST_F(Resources, LoadStringAHonoursAnInjectedFailure) {
     setenv("WIN32HOST_FAIL", "LoadStringA", 1);
     w32h::Config unused;
     ASSERT_FALSE(w32h::load_config(unused));
@@ -134,8 +128,7 @@ TEST_F(Resources, LoadStringAHonoursAnInjectedFailure)
 }
 
 // Names compare without case; "#300" is the ordinal 300, for the type too.
-TEST_F(Resources, FindResourceAReadsNamesAndOrdinals)
-{
+TEST_F(Resources, FindResourceAReadsNamesAndOrdinals) {
     SetLastError(poison);
     HRSRC sample = FindResourceA(nullptr, "sample", RT_RCDATA);
     EXPECT_EQ(GetLastError(), poison);
@@ -148,8 +141,7 @@ TEST_F(Resources, FindResourceAReadsNamesAndOrdinals)
 }
 
 // Wine's resource tests, run on Windows: each missing level has its error.
-TEST_F(Resources, FindResourceASaysWhatIsMissing)
-{
+TEST_F(Resources, FindResourceASaysWhatIsMissing) {
     const auto error_of = [](HRSRC found) { return found ? DWORD(ERROR_SUCCESS) : GetLastError(); };
     EXPECT_EQ(error_of(FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(0x7F00))),
               DWORD(ERROR_RESOURCE_TYPE_NOT_FOUND));
@@ -165,8 +157,7 @@ TEST_F(Resources, FindResourceASaysWhatIsMissing)
 
 // FindResourceA takes the user's language, else English, else any;
 // FindResourceExA takes the language asked, a neutral one meaning the same.
-TEST_F(Resources, FindResourceChoosesTheLanguage)
-{
+TEST_F(Resources, FindResourceChoosesTheLanguage) {
     const auto find = [](WORD language) {
         return FindResourceExA(nullptr, RT_RCDATA, MAKEINTRESOURCEA(300), language);
     };
@@ -179,8 +170,7 @@ TEST_F(Resources, FindResourceChoosesTheLanguage)
     EXPECT_EQ(data_of(FindResourceA(nullptr, MAKEINTRESOURCEA(301), RT_RCDATA)), "de");
 }
 
-TEST_F(Resources, ModuleAndResourceHandles)
-{
+TEST_F(Resources, ModuleAndResourceHandles) {
     SetLastError(poison);
     EXPECT_EQ(GetModuleHandleA(nullptr), w32h::program_instance());
     EXPECT_EQ(GetLastError(), poison);
@@ -194,8 +184,7 @@ TEST_F(Resources, ModuleAndResourceHandles)
 }
 
 // Appends one RESOURCEHEADER record with an ordinal type and name.
-void add_record(std::vector<unsigned char> &image, WORD type, const std::string &data)
-{
+void add_record(std::vector<unsigned char> &image, WORD type, const std::string &data) {
     const auto put16 = [&](WORD v) { image.push_back(v & 0xFF), image.push_back(v >> 8); };
     const auto put32 = [&](DWORD v) { put16(WORD(v & 0xFFFF)), put16(WORD(v >> 16)); };
     put32(DWORD(data.size())), put32(32);
@@ -205,8 +194,7 @@ void add_record(std::vector<unsigned char> &image, WORD type, const std::string 
     while (image.size() % 4) image.push_back(0);
 }
 
-std::vector<unsigned char> record_with_byte(WORD type, size_t at, unsigned char value)
-{
+std::vector<unsigned char> record_with_byte(WORD type, size_t at, unsigned char value) {
     std::vector<unsigned char> image;
     add_record(image, type, "abc");
     image[at] = value;
@@ -215,8 +203,7 @@ std::vector<unsigned char> record_with_byte(WORD type, size_t at, unsigned char 
 
 // A parse that strays past an image shows under AddressSanitizer; types
 // 0x7E00 and up are used by no other test.
-TEST(RegisterResources, MalformedRecordsEndTheParse)
-{
+TEST(RegisterResources, MalformedRecordsEndTheParse) {
     const unsigned char truncated[] = {0x10, 0, 0, 0, 0x20};
     w32h::register_resources(truncated, sizeof truncated);
     const auto tiny_header = record_with_byte(0x7E01, 4, 8);

@@ -16,8 +16,7 @@ namespace {
 constexpr DWORD poison = 0xdeadbeef;
 
 template <typename... Args>
-std::string print(const char *format, Args... args)
-{
+std::string print(const char *format, Args... args) {
     char buffer[1100];
     const int rc = wsprintfA(buffer, format, args...);
     EXPECT_EQ(rc, int(std::strlen(buffer))) << format;
@@ -26,8 +25,7 @@ std::string print(const char *format, Args... args)
 
 // Wine's wsprintf tests, run on Windows: DWORD and long are 32 bits, so %ld
 // reads an int even where the host's long is wider; I64 and I read more.
-TEST(wsprintfA, LongUnsignedReadsThirtyTwoBits)
-{
+TEST(wsprintfA, LongUnsignedReadsThirtyTwoBits) {
     SetLastError(poison);
     EXPECT_EQ(print("%ld %lx %lu %li", -5, -1, 0xFFFFFFFFu, 0xFFFF), "-5 ffffffff 4294967295 65535");
     EXPECT_EQ(print("%010ld", -1), "-000000001");
@@ -41,8 +39,7 @@ TEST(wsprintfA, LongUnsignedReadsThirtyTwoBits)
 
 // The .NET PAL's wsprintf tests (written against Windows): the precision is
 // a minimum of digits, and '0' pads strings and characters as well.
-TEST(wsprintfA, FlagsWidthAndPrecision)
-{
+TEST(wsprintfA, FlagsWidthAndPrecision) {
     EXPECT_EQ(print("%02.2d|%.3i|%.1i|%.7x|%5.3u|%.3d", 7, 42, 42, 0x1234ab, 7, -5), "07|042|42|01234ab|  007|-005");
     EXPECT_EQ(print("[%7x][%-7X][%-05d]", 0x1234ab, 0x1234ab, 42), "[ 1234ab][1234AB ][42   ]");
     EXPECT_EQ(print("[%5s][%-5s][%5c]", "bar", "bar", 'b'), "[  bar][bar  ][    b]");
@@ -50,29 +47,28 @@ TEST(wsprintfA, FlagsWidthAndPrecision)
     EXPECT_EQ(print("%#x %#X %#i %#c", 0x1234ab, 0x1234ab, 42, 'b'), "0x1234ab 0X1234AB 42 b");
 }
 
-TEST(wsprintfA, StringsAndCharacters)
-{
+TEST(wsprintfA, StringsAndCharacters) {
     EXPECT_EQ(print("%.2s|%5.2s", "bar", "bar"), "ba|   ba");
     EXPECT_EQ(print("%s %S", static_cast<const char *>(nullptr), static_cast<const char16_t *>(nullptr)),
               "(null) (null)");
     const char unterminated[3] = {'a', 'b', 'c'};  // the precision bounds the read
     EXPECT_EQ(print("%.3s", unterminated), "abc");
     EXPECT_EQ(print("%S|%ls|%hS", u"\u00C9t\u00E9 \u20AC\u03A9", u"a", "c"), "\xC9t\xE9 \x80?|a|c");
-    EXPECT_EQ(print("%c%C%lc%hC%wc", 'a', u'\u00E9', u'\u20AC', 'b', u'\u0152'), "a\xE9\x80" "b\x8C");
+    EXPECT_EQ(print("%c%C%lc%hC%wc", 'a', u'\u00E9', u'\u20AC', 'b', u'\u0152'),
+              "a\xE9\x80"
+              "b\x8C");
     EXPECT_EQ(print("a%cb", 0), "ab");  // a zero character is ignored
 }
 
 // An unknown type is copied as text and takes no argument.
-TEST(wsprintfA, UnknownTypeIsCopiedWithoutConsumingAnArgument)
-{
+TEST(wsprintfA, UnknownTypeIsCopiedWithoutConsumingAnArgument) {
     EXPECT_EQ(print("%y%d 100%%", 5), "y5 100%");
     EXPECT_EQ(print("ab%"), "ab");
 }
 
 // Windows writes 1024 characters at most, then the NUL, and returns 1024
 // (checked on Windows 10; Wine stops at 1023).
-TEST(wsprintfA, OutputStopsAfter1024Characters)
-{
+TEST(wsprintfA, OutputStopsAfter1024Characters) {
     char buffer[1100];
     std::fill(std::begin(buffer), std::end(buffer), 'x');
     EXPECT_EQ(wsprintfA(buffer, "%s", std::string(2000, 'b').c_str()), 1024);
@@ -85,8 +81,7 @@ TEST(wsprintfA, OutputStopsAfter1024Characters)
 
 // Wine's CompareString tests, run on Windows: letters compare without case
 // first; lower case before upper case only breaks a tie.
-TEST(lstrcmpA, CaseOnlyBreaksATieWithLowerCaseFirst)
-{
+TEST(lstrcmpA, CaseOnlyBreaksATieWithLowerCaseFirst) {
     SetLastError(poison);
     EXPECT_EQ(lstrcmpA("a", "A"), -1);
     EXPECT_EQ(lstrcmpA("AAA", "aaa"), 1);
@@ -100,8 +95,7 @@ TEST(lstrcmpA, CaseOnlyBreaksATieWithLowerCaseFirst)
 
 // Punctuation and symbols sort before digits, digits before letters; plain
 // strcmp would put "COM10:" first, since ':' follows '0' in ASCII.
-TEST(lstrcmpA, SymbolsSortBeforeDigitsAndDigitsBeforeLetters)
-{
+TEST(lstrcmpA, SymbolsSortBeforeDigitsAndDigitsBeforeLetters) {
     EXPECT_EQ(lstrcmpA("COM1:", "COM10:"), -1);
     EXPECT_EQ(lstrcmpA("~", "0"), -1);
     EXPECT_EQ(lstrcmpA("9", "a"), -1);
@@ -115,8 +109,7 @@ TEST(lstrcmpA, SymbolsSortBeforeDigitsAndDigitsBeforeLetters)
 
 // The word sort sets the hyphen and the apostrophe aside: they only decide
 // between strings that are otherwise equal.
-TEST(lstrcmpA, HyphenAndApostropheOnlyBreakTies)
-{
+TEST(lstrcmpA, HyphenAndApostropheOnlyBreakTies) {
     EXPECT_EQ(lstrcmpA("ab", "a-b"), -1);
     EXPECT_EQ(lstrcmpA("-o", "/m"), 1);
     EXPECT_EQ(lstrcmpA("`o", "-m"), -1);
@@ -126,40 +119,50 @@ TEST(lstrcmpA, HyphenAndApostropheOnlyBreakTies)
 }
 
 // An accent is secondary to its letter; ligatures sort as their letters.
-TEST(lstrcmpA, AccentsAndLigatures)
-{
+TEST(lstrcmpA, AccentsAndLigatures) {
     EXPECT_EQ(lstrcmpA("e", "\xE9"), -1);
     EXPECT_EQ(lstrcmpA("\xE9", "f"), -1);
-    EXPECT_EQ(lstrcmpA("\xE9" "a", "eb"), -1);
-    EXPECT_EQ(lstrcmpiA("\xC9" "chec", "\xE9" "chec"), 0);
-    EXPECT_EQ(lstrcmpiA("\xE9" "chec", "echec"), 1);
+    EXPECT_EQ(lstrcmpA("\xE9"
+                       "a",
+                       "eb"),
+              -1);
+    EXPECT_EQ(lstrcmpiA("\xC9"
+                        "chec",
+                        "\xE9"
+                        "chec"),
+              0);
+    EXPECT_EQ(lstrcmpiA("\xE9"
+                        "chec",
+                        "echec"),
+              1);
     EXPECT_EQ(lstrcmpiA("\xC6", "ae"), 0);
-    EXPECT_EQ(lstrcmpA("stra\xDF" "e", "strasse"), 0);
+    EXPECT_EQ(lstrcmpA("stra\xDF"
+                       "e",
+                       "strasse"),
+              0);
 }
 
 // Wine's lstrcmp tests: a NULL string sorts first, two are equal.
-TEST(lstrcmpA, NullArgumentsSortFirst)
-{
+TEST(lstrcmpA, NullArgumentsSortFirst) {
     EXPECT_EQ(lstrcmpA(nullptr, nullptr), 0);
     EXPECT_EQ(lstrcmpA("", nullptr), 1);
     EXPECT_EQ(lstrcmpiA(nullptr, ""), -1);
 }
 
 // LBS_SORT list boxes insert with lstrcmpiA.
-TEST(lstrcmpiA, SortsPortNamesAsAListBoxDoes)
-{
-    std::vector<std::string> ports = {"LPT1:  (Local Port)", "FILE:  (Print to File)", "COM10:  (Local Port)",
-                                      "\\\\server\\printer  (Network)", "COM1:  (Local Port)", "com2:  (Local Port)"};
+TEST(lstrcmpiA, SortsPortNamesAsAListBoxDoes) {
+    std::vector<std::string> ports = {"LPT1:  (Local Port)",  "FILE:  (Print to File)",
+                                      "COM10:  (Local Port)", "\\\\server\\printer  (Network)",
+                                      "COM1:  (Local Port)",  "com2:  (Local Port)"};
     std::sort(ports.begin(), ports.end(),
               [](const std::string &a, const std::string &b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
     const std::vector<std::string> expected = {"\\\\server\\printer  (Network)", "COM1:  (Local Port)",
-                                               "COM10:  (Local Port)", "com2:  (Local Port)",
-                                               "FILE:  (Print to File)", "LPT1:  (Local Port)"};
+                                               "COM10:  (Local Port)",           "com2:  (Local Port)",
+                                               "FILE:  (Print to File)",         "LPT1:  (Local Port)"};
     EXPECT_EQ(ports, expected);
 }
 
-TEST(lstrcpynA, CutsAtBufferSizeAndTerminates)
-{
+TEST(lstrcpynA, CutsAtBufferSizeAndTerminates) {
     char buffer[8] = "xxxxxxx";
     EXPECT_EQ(lstrcpynA(buffer, "abcdef", 4), buffer);
     EXPECT_STREQ(buffer, "abc");
@@ -173,8 +176,7 @@ TEST(lstrcpynA, CutsAtBufferSizeAndTerminates)
 // Windows catches the fault of a NULL it reads, returning NULL with
 // ERROR_INVALID_PARAMETER; lstrcpynA reads the source only when a character
 // fits, and lstrlenA takes NULL as empty without an error.
-TEST(lstrcpyA, NullArguments)
-{
+TEST(lstrcpyA, NullArguments) {
     char buffer[8] = "xxxxxxx";
     SetLastError(poison);
     EXPECT_EQ(lstrlenA(nullptr), 0);
@@ -188,8 +190,7 @@ TEST(lstrcpyA, NullArguments)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 }
 
-TEST(MulDiv, RoundsHalfAwayFromZero)
-{
+TEST(MulDiv, RoundsHalfAwayFromZero) {
     EXPECT_EQ(MulDiv(1, 1, 2), 1);
     EXPECT_EQ(MulDiv(-1, 1, 2), -1);
     EXPECT_EQ(MulDiv(-3, 1, 2), -2);
@@ -201,8 +202,7 @@ TEST(MulDiv, RoundsHalfAwayFromZero)
 }
 
 // A zero denominator, or a result outside -0x7FFFFFFF..0x7FFFFFFF, gives -1.
-TEST(MulDiv, ZeroDenominatorAndOverflowGiveMinusOne)
-{
+TEST(MulDiv, ZeroDenominatorAndOverflowGiveMinusOne) {
     EXPECT_EQ(MulDiv(5, 5, 0), -1);
     EXPECT_EQ(MulDiv(0x40000000, 4, 2), -1);
     EXPECT_EQ(MulDiv(-0x40000000, 2, 1), -1);

@@ -104,9 +104,10 @@ TEST(TtyWrap, TabsStopEveryEightColumnsWhenTheyFit) {
 // A message box is as wide as its longest line with a tab counted as one
 // character; narrower stops keep each line whole and the columns aligned.
 TEST(TtyWrap, TabStopsShrinkRatherThanBreakALine) {
-    Lines lines = wrap_text("\tSetupOrdane [/OS=version] [/UNINSTALL]\r\n"
-                            "or\tSetupOrdane [/OS=version] [/ONLYDELETEPRINTDEVICE]",
-                            54, 5);
+    Lines lines = wrap_text(
+        "\tSetupOrdane [/OS=version] [/UNINSTALL]\r\n"
+        "or\tSetupOrdane [/OS=version] [/ONLYDELETEPRINTDEVICE]",
+        54, 5);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].find("SetupOrdane"), lines[1].find("SetupOrdane"));
     EXPECT_LE(lines[1].size(), 54u);

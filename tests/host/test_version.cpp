@@ -14,8 +14,7 @@ constexpr DWORD poison = 0xdeadbeef;
 
 class Version : public ::testing::Test {
 protected:
-    void emulate(const char *keyword)
-    {
+    void emulate(const char *keyword) {
         w32h::Config config;
         config.winver = w32h::parse_windows_version(keyword).value();
         w32h::set_config(config);
@@ -23,8 +22,7 @@ protected:
     void TearDown() override { w32h::set_config(w32h::Config()); }
 
     // GetVersionExA into an OSVERSIONINFOEXA full of 0xCC, with the given size.
-    static BOOL get(OSVERSIONINFOEXA &info, DWORD size)
-    {
+    static BOOL get(OSVERSIONINFOEXA &info, DWORD size) {
         std::memset(&info, 0xCC, sizeof info);
         info.dwOSVersionInfoSize = size;
         return GetVersionExA(reinterpret_cast<OSVERSIONINFOA *>(&info));
@@ -33,8 +31,7 @@ protected:
 
 // The keywords' numbers are pinned through GetVersion below; here the CSD
 // texts and the numeric form, which has no build and no CSD text.
-TEST(ParseWindowsVersion, CsdTextsAndNumericForm)
-{
+TEST(ParseWindowsVersion, CsdTextsAndNumericForm) {
     EXPECT_EQ(w32h::parse_windows_version("nt40")->csd, "Service Pack 6");
     EXPECT_EQ(w32h::parse_windows_version("winxp")->csd, "Service Pack 3");
     EXPECT_EQ(w32h::parse_windows_version("win32s")->csd, "Win32s 1.3");
@@ -46,15 +43,13 @@ TEST(ParseWindowsVersion, CsdTextsAndNumericForm)
     EXPECT_EQ(w32h::parse_windows_version("4294967295.0.007")->platform_id, 4294967295u);
 }
 
-TEST(ParseWindowsVersion, RejectsAnythingElse)
-{
+TEST(ParseWindowsVersion, RejectsAnythingElse) {
     for (const char *text : {"", "Win98", "WIN98", "win98 ", "1.4", "1.4.90.1", "1..4", "1.4.", ".1.4", "-1.4.0",
                              "+1.4.0", "1.-4.0", "4294967296.0.0", "1.4.9x", " 1.4.90", "0x1.4.0"})
         EXPECT_FALSE(w32h::parse_windows_version(text)) << '"' << text << '"';
 }
 
-TEST_F(Version, GetVersionExAReportsTheEmulatedWindows)
-{
+TEST_F(Version, GetVersionExAReportsTheEmulatedWindows) {
     emulate("win2000");
     OSVERSIONINFOEXA info;
     SetLastError(poison);
@@ -72,8 +67,7 @@ TEST_F(Version, GetVersionExAReportsTheEmulatedWindows)
 
 // Windows 9x puts major and minor in the high word of dwBuildNumber:
 // 4.10.1998 reads 0x040A07CE.
-TEST_F(Version, Windows9xPacksVersionIntoBuildNumber)
-{
+TEST_F(Version, Windows9xPacksVersionIntoBuildNumber) {
     const std::pair<const char *, DWORD> table[] = {
         {"win95", 0x040003B6}, {"win98", 0x040A07CE}, {"winme", 0x045A0BB8}};
     for (const auto &[keyword, build] : table) {
@@ -87,8 +81,7 @@ TEST_F(Version, Windows9xPacksVersionIntoBuildNumber)
 // Wine's version tests, run on Windows: any other size fails, with
 // ERROR_INSUFFICIENT_BUFFER on NT and the last error untouched on 9x.
 // OSVERSIONINFOEXA itself arrived with NT 4.0 Service Pack 6.
-TEST_F(Version, GetVersionExARejectsOtherSizes)
-{
+TEST_F(Version, GetVersionExARejectsOtherSizes) {
     OSVERSIONINFOEXA info;
     emulate("winxp");
     for (DWORD size : {0u, 74u, 147u, 149u, 157u, 296u}) {
@@ -114,8 +107,7 @@ TEST_F(Version, GetVersionExARejectsOtherSizes)
     EXPECT_FALSE(get(info, sizeof(OSVERSIONINFOEXA)));
 }
 
-TEST_F(Version, GetVersionExAHonoursAnInjectedFailure)
-{
+TEST_F(Version, GetVersionExAHonoursAnInjectedFailure) {
     emulate("win2000");
     setenv("WIN32HOST_FAIL", "GetVersionExA", 1);
     w32h::Config unused;
@@ -130,10 +122,9 @@ TEST_F(Version, GetVersionExAHonoursAnInjectedFailure)
 
 // Low byte major, next byte minor; the build in the high word on NT (bit 31
 // clear), 0xC000 on 9x and 0x8000 on Win32s (Wine's version table).
-TEST_F(Version, GetVersionPacksVersionAndPlatform)
-{
+TEST_F(Version, GetVersionPacksVersionAndPlatform) {
     const std::pair<const char *, DWORD> table[] = {
-        {"win2000", 0x08930005}, {"winxp", 0x0A280105}, {"nt40", 0x05650004}, {"nt351", 0x04213303},
+        {"win2000", 0x08930005}, {"winxp", 0x0A280105}, {"nt40", 0x05650004},  {"nt351", 0x04213303},
         {"win95", 0xC0000004},   {"win98", 0xC0000A04}, {"winme", 0xC0005A04}, {"win32s", 0x80000A03}};
     for (const auto &[keyword, packed] : table) {
         emulate(keyword);

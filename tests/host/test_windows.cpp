@@ -166,7 +166,7 @@ TEST(InjectedFailures, TheNthCallFailsWithTheChosenError) {
 
 TEST(InjectedFailures, MalformedRulesAreRefused) {
     for (const char *rules : {"Nope", "GlobalAlloc#", "GlobalAlloc#0", "GlobalAlloc=x", "GlobalAlloc,,SetTimer",
-                             "GlobalAlloc#2#3", "GlobalAlloc=99999999999"})
+                              "GlobalAlloc#2#3", "GlobalAlloc=99999999999"})
         EXPECT_TRUE(w32h::parse_fail_rules(rules).has_value()) << rules;
     ASSERT_FALSE(w32h::parse_fail_rules(""));
 }

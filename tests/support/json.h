@@ -92,13 +92,27 @@ private:
             }
             char e = t_.at(p_++);
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'u': utf8(out, static_cast<unsigned>(std::stoul(t_.substr(p_, 4), nullptr, 16))); p_ += 4; break;
-            default: out += e;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'u':
+                utf8(out, static_cast<unsigned>(std::stoul(t_.substr(p_, 4), nullptr, 16)));
+                p_ += 4;
+                break;
+            default:
+                out += e;
             }
         }
         expect('"');
