@@ -528,6 +528,21 @@ void dialog_focus_control(HWND dialog, HWND control) {
     move_default_style(dialog, control);
 }
 
+// The modal dialog of a template; name is the resource's name or number, or
+// null for a template in memory.
+static INT_PTR run_template(HINSTANCE instance, const DialogLayout &layout, HWND owner, DLGPROC proc, LPARAM param,
+                            LPCSTR name) {
+    ModalRequest r;
+    r.instance = instance;
+    r.layout = &layout;
+    r.owner = owner;
+    r.proc = proc;
+    r.param = param;
+    if (name && IS_INTRESOURCE(name)) r.template_id = LOWORD(name);
+    if (name && !IS_INTRESOURCE(name)) r.template_name = name;
+    return run_modal_dialog(r);
+}
+
 void register_dialog_class() {
     WindowClass cls;
     cls.name = "#32770";
@@ -552,14 +567,7 @@ INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA tmpl,
         SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
-    register_dialog_class();
-    ModalRequest r;
-    r.instance = instance;
-    r.layout = &*layout;
-    r.owner = owner;
-    r.proc = proc;
-    r.param = param;
-    return run_modal_dialog(r);
+    return run_template(instance, *layout, owner, proc, param, nullptr);
 }
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
@@ -576,18 +584,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGP
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return -1;
     }
-    register_dialog_class();
-    ModalRequest r;
-    r.instance = instance;
-    r.layout = &*layout;
-    r.owner = owner;
-    r.proc = proc;
-    r.param = param;
-    if (IS_INTRESOURCE(name))
-        r.template_id = LOWORD(name);
-    else
-        r.template_name = name;
-    return run_modal_dialog(r);
+    return run_template(instance, *layout, owner, proc, param, name);
 }
 
 BOOL WINAPI EndDialog(HWND hwnd, INT_PTR result) {
@@ -627,11 +624,8 @@ BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg) {
 }
 
 HWND WINAPI GetDlgItem(HWND dialog, int id) {
-    Window *w = find_window(dialog);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    Window *w = checked_window(dialog);
+    if (!w) return nullptr;
     for (HWND child : w->children)
         if (Window *c = find_window(child); c && static_cast<WORD>(c->id) == static_cast<WORD>(id)) return child;
     SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
@@ -639,11 +633,8 @@ HWND WINAPI GetDlgItem(HWND dialog, int id) {
 }
 
 int WINAPI GetDlgCtrlID(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return 0;
     return (w->style & WS_CHILD) ? static_cast<int>(w->id) : 0;
 }
 
@@ -660,11 +651,8 @@ UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size) {
 }
 
 HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND ctl, BOOL previous) {
-    Window *d = find_window(dialog);
-    if (!d) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    Window *d = checked_window(dialog);
+    if (!d) return nullptr;
     if (d->children.empty()) return ctl;
     for (HWND h : walk_from(d->children, ctl, previous))
         if (tab_stop(h)) return h;
@@ -672,11 +660,8 @@ HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND ctl, BOOL previous) {
 }
 
 HWND WINAPI GetNextDlgGroupItem(HWND dialog, HWND ctl, BOOL previous) {
-    Window *d = find_window(dialog);
-    if (!d) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    Window *d = checked_window(dialog);
+    if (!d) return nullptr;
     const auto &kids = d->children;
     auto it = std::find(kids.begin(), kids.end(), ctl);
     if (it == kids.end()) {

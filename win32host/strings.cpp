@@ -365,6 +365,12 @@ public:
                 return take(c, w, aside);
         }
     }
+    // The next element that is not set-aside punctuation; false at the end.
+    bool next_ordinary(Weight &w) {
+        for (bool aside = true; aside;)
+            if (!next(w, aside)) return false;
+        return true;
+    }
     size_t ordinary_count() const { return ordinary_; }
 
 private:
@@ -387,13 +393,8 @@ int sign_of(int v) { return (v > 0) - (v < 0); }
 int compare_primary(const char *a, const char *b) {
     ElementWalker wa(a), wb(b);
     Weight x{}, y{};
-    bool sx = false, sy = false;
     for (;;) {
-        bool more_a, more_b;
-        while ((more_a = wa.next(x, sx)) && sx) {
-        }
-        while ((more_b = wb.next(y, sy)) && sy) {
-        }
+        const bool more_a = wa.next_ordinary(x), more_b = wb.next_ordinary(y);
         if (!more_a || !more_b) return int(more_a) - int(more_b);
         if (x.script != y.script) return sign_of(x.script - y.script);
         if (x.primary != y.primary) return sign_of(x.primary - y.primary);
@@ -407,14 +408,8 @@ int compare_primary(const char *a, const char *b) {
 int compare_secondary(const char *a, const char *b, unsigned char Weight::*level) {
     ElementWalker wa(a), wb(b);
     Weight x{}, y{};
-    bool sx = false, sy = false;
     for (;;) {
-        bool more_a, more_b;
-        while ((more_a = wa.next(x, sx)) && sx) {
-        }
-        while ((more_b = wb.next(y, sy)) && sy) {
-        }
-        if (!more_a || !more_b) return 0;
+        if (!wa.next_ordinary(x) || !wb.next_ordinary(y)) return 0;
         if (x.*level != y.*level) return sign_of(x.*level - y.*level);
     }
 }

@@ -66,6 +66,8 @@ struct Window {
 // ---- windows.cpp --------------------------------------------------------------
 
 Window *find_window(HWND hwnd);  // nullptr for a handle that is not a window
+// The same, setting ERROR_INVALID_WINDOW_HANDLE as an entry point must.
+Window *checked_window(HWND hwnd);
 // The program's main window: the first top-level window that is neither a
 // dialog nor a message box.
 HWND main_window();

@@ -221,6 +221,12 @@ Window *find_window(HWND hwnd) {
     return it == ws.end() ? nullptr : it->second.get();
 }
 
+Window *checked_window(HWND hwnd) {
+    Window *w = find_window(hwnd);
+    if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return w;
+}
+
 HWND main_window() { return state().main; }
 
 std::vector<HWND> top_level_windows() {
@@ -416,11 +422,8 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
 }
 
 BOOL WINAPI DestroyWindow(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return FALSE;
     if (w->destroying) return TRUE;
     w->destroying = true;
     if (!is_child(*w)) {
@@ -480,11 +483,8 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 BOOL WINAPI ShowWindow(HWND hwnd, int cmd) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return FALSE;
     bool was_visible = (w->style & WS_VISIBLE) != 0;
     bool activates = false;
     switch (cmd) {
@@ -555,11 +555,8 @@ BOOL WINAPI IsChild(HWND parent, HWND hwnd) {
 }
 
 BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return FALSE;
     BOOL was_disabled = (w->style & WS_DISABLED) != 0;
     if (enable)
         w->style &= ~WS_DISABLED;
@@ -573,20 +570,14 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
 }
 
 HWND WINAPI GetParent(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return nullptr;
     return is_child(*w) ? w->parent : w->owner;
 }
 
 HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return nullptr;
     if (cmd == GW_CHILD) return w->children.empty() ? nullptr : w->children.front();
     if (cmd == GW_OWNER) return is_child(*w) ? nullptr : w->owner;
     std::vector<HWND> siblings;
@@ -652,11 +643,8 @@ int WINAPI GetWindowTextLengthA(HWND hwnd) {
 }
 
 int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return 0;
     if (!buffer || size <= 0) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
@@ -668,11 +656,8 @@ int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
 }
 
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return 0;
     switch (index) {
     case GWL_STYLE:
         return static_cast<LONG>(w->style);
@@ -706,11 +691,8 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
 }
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return 0;
     LONG_PTR old = GetWindowLongPtrA(hwnd, index);
     switch (index) {
     case GWL_STYLE:
@@ -788,11 +770,8 @@ BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
 }
 
 BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int cx, int cy, BOOL) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return FALSE;
     w->rect = RECT{x, y, x + std::max(0, cx), y + std::max(0, cy)};
     SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
     SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(std::max(0, cx), std::max(0, cy)));
@@ -926,11 +905,8 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    Window *w = find_window(hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    Window *w = checked_window(hwnd);
+    if (!w) return 0;
     return CallWindowProcA(w->proc, hwnd, msg, wp, lp);
 }
 
