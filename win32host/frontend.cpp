@@ -152,8 +152,9 @@ std::vector<std::pair<UINT, bool>> user_open_window_menu(HWND target) {
     if (!menu) return out;
     SendMessageA(target, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
     SendMessageA(target, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
-    for (UINT cmd : {SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE})
-        out.emplace_back(cmd, !(GetMenuState(menu, cmd, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)));
+    if (Window *w = find_window(target))
+        for (const MenuItem &item : w->system_menu)
+            out.emplace_back(item.command, !(item.state & (MF_GRAYED | MF_DISABLED)));
     return out;
 }
 

@@ -66,6 +66,10 @@ std::string window_text(HWND hwnd) {
     return w ? w->text : "";
 }
 
+std::string progress_field(std::pair<int, int> p) {
+    return ",\"progress\":[" + std::to_string(p.first) + "," + std::to_string(p.second) + "]";
+}
+
 std::string control_json(HWND ctl) {
     Window *w = find_window(ctl);
     std::string s = "{\"id\":" + std::to_string(static_cast<WORD>(w->id)) + ",\"class\":" + quoted(w->cls->name) +
@@ -78,7 +82,7 @@ std::string control_json(HWND ctl) {
         s += "],\"selection\":" + std::to_string(listbox_selection(ctl));
     }
     if (auto p = progress_state(ctl))
-        s += ",\"progress\":[" + std::to_string(p->first) + "," + std::to_string(p->second) + "]";
+        s += progress_field(*p);
     return s + "}";
 }
 
@@ -162,7 +166,7 @@ void transcript_dialog_ended(HWND dialog, INT_PTR result) {
     std::string s =
         "{\"event\":\"enddialog\",\"template\":" + template_of(dialog) + ",\"result\":" + std::to_string(result);
     if (auto p = first_progress(dialog))
-        s += ",\"progress\":[" + std::to_string(p->first) + "," + std::to_string(p->second) + "]";
+        s += progress_field(*p);
     emit(s + "}");
 }
 

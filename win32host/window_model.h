@@ -38,7 +38,6 @@ struct DialogState;  // dialogs.cpp
 
 struct MenuItem {
     UINT command;
-    const char *label;
     UINT state;  // MF_ENABLED, MF_GRAYED, MF_DISABLED
 };
 

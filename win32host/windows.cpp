@@ -91,8 +91,10 @@ bool retrieve(MSG &out, HWND filter, UINT first, UINT last, bool remove) {
     for (auto it = q.begin(); it != q.end(); ++it) {
         if (!matches(*it, filter, first, last)) continue;
         out = *it;
-        if (remove) q.erase(it);
-        if (remove) track_keys(out);
+        if (remove) {
+            q.erase(it);
+            track_keys(out);
+        }
         return true;
     }
     if (state().quit_posted && (first == 0 || (first <= WM_QUIT && WM_QUIT <= last))) {
@@ -127,9 +129,8 @@ void activate(HWND hwnd) {
 }
 
 std::vector<MenuItem> standard_window_menu() {
-    return {{SC_RESTORE, "Restore", MF_ENABLED},   {SC_MOVE, "Move", MF_ENABLED},
-            {SC_SIZE, "Size", MF_ENABLED},         {SC_MINIMIZE, "Minimize", MF_ENABLED},
-            {SC_MAXIMIZE, "Maximize", MF_ENABLED}, {SC_CLOSE, "Close", MF_ENABLED}};
+    return {{SC_RESTORE, MF_ENABLED},  {SC_MOVE, MF_ENABLED},     {SC_SIZE, MF_ENABLED},
+            {SC_MINIMIZE, MF_ENABLED}, {SC_MAXIMIZE, MF_ENABLED}, {SC_CLOSE, MF_ENABLED}};
 }
 
 void place_default(Window &w, int x, int y, int cx, int cy) {
