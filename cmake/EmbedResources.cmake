@@ -9,10 +9,11 @@ function(win32host_embed_resources target rc_file)
   set(res_file ${CMAKE_CURRENT_BINARY_DIR}/${rc_name}.res)
   set(cpp_file ${CMAKE_CURRENT_BINARY_DIR}/${rc_name}_res.cpp)
   # llvm-rc preprocesses with clang and ignores the code_page pragma for its
-  # input, so the UTF-8 code page is given on the command line.
+  # input, so the UTF-8 code page is given on the command line. The "--"
+  # keeps an input path such as /check/... from being read as the /C option.
   add_custom_command(
     OUTPUT ${res_file}
-    COMMAND ${LLVM_RC} /C 65001 /I ${PROJECT_SOURCE_DIR}/win32host/include /I ${rc_dir} /FO ${res_file} ${rc_file}
+    COMMAND ${LLVM_RC} /C 65001 /I ${PROJECT_SOURCE_DIR}/win32host/include /I ${rc_dir} /FO ${res_file} -- ${rc_file}
     MAIN_DEPENDENCY ${rc_file}
     DEPENDS ${ARGN}
     WORKING_DIRECTORY ${rc_dir}
