@@ -372,7 +372,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
         return nullptr;
     }
     if ((style & WS_CHILD) && !parent) {
-        SetLastError(1406);  // ERROR_TLW_WITH_WSCHILD
+        SetLastError(ERROR_TLW_WITH_WSCHILD);
         return nullptr;
     }
     auto &s = state();
