@@ -75,8 +75,14 @@ std::vector<HWND> top_level_windows();
 // Left, top, right and bottom widths of the frame and caption of a style.
 RECT nonclient_insets(DWORD style, DWORD ex_style);
 RECT client_rect_in_screen(const Window &w);
+
+// ---- window_classes.cpp ---------------------------------------------------------
+
 std::shared_ptr<WindowClass> find_class(const char *name, HINSTANCE instance);
 void register_system_class(const WindowClass &cls);
+
+// ---- message_queue.cpp ----------------------------------------------------------
+
 // State of the shift key as the message loop has seen it, for Shift+Tab.
 bool shift_down();
 
