@@ -62,6 +62,15 @@ void idle() {
 
 }  // namespace
 
+void discard_posted_messages(HWND hwnd) {
+    std::erase_if(window_manager().queue, [&](const MSG &m) { return m.hwnd == hwnd; });
+}
+
+std::vector<MSG> posted_messages() {
+    const auto &q = window_manager().queue;
+    return std::vector<MSG>(q.begin(), q.end());
+}
+
 bool shift_down() { return window_manager().shift; }
 
 void push_modal(HWND hwnd) { window_manager().modal.push_back(hwnd); }

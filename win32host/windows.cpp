@@ -42,6 +42,7 @@ void unlink_window(HWND hwnd) {
     std::erase(s.modal, hwnd);
     if (s.focus == hwnd) s.focus = nullptr;
     if (s.foreground == hwnd) s.foreground = nullptr;
+    discard_posted_messages(hwnd);
     s.windows.erase(reinterpret_cast<uintptr_t>(hwnd));
 }
 
@@ -69,6 +70,15 @@ void send_ncdestroy(HWND hwnd) {
 WindowManager &window_manager() {
     static WindowManager s;
     return s;
+}
+
+void reset_window_manager() {
+    WindowManager &wm = window_manager();
+    std::vector<std::shared_ptr<WindowClass>> system;
+    for (const auto &cls : wm.classes)
+        if (cls->system) system.push_back(cls);
+    wm = WindowManager{};
+    wm.classes = std::move(system);
 }
 
 HWND top_level_of(HWND hwnd) {
