@@ -1,8 +1,8 @@
 // process.cpp - the process itself as the program sees it: its raw command
 // line (GetCommandLineA, which the command tail given to WinMain points into)
 // and ExitProcess, which ends the run through the host's orderly end.
+#include "api.h"
 #include "frontend.h"
-#include "host.h"
 
 #include <cstdlib>
 
@@ -17,11 +17,13 @@ std::string &command_line_buffer() {
 
 extern "C" {
 
-LPSTR WINAPI GetCommandLineA(void) { return w32h::command_line_buffer().data(); }
+LPSTR WINAPI GetCommandLineA(void) {
+    return w32h::entry_point<LPSTR>(nullptr, [] { return w32h::command_line_buffer().data(); });
+}
 
-void WINAPI ExitProcess(UINT code) {
-    w32h::end_host(static_cast<int>(code));
-    std::exit(static_cast<int>(code));
+void WINAPI ExitProcess(UINT uExitCode) {
+    w32h::end_host(static_cast<int>(uExitCode));
+    std::exit(static_cast<int>(uExitCode));
 }
 
 }  // extern "C"
