@@ -713,8 +713,7 @@ HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
 }
 
 HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-    return entry_point<HWND>(nullptr,
-                             [&]() -> HWND { return next_group_item(window_or_fail(hDlg), hCtl, bPrevious); });
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return next_group_item(window_or_fail(hDlg), hCtl, bPrevious); });
 }
 
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {

@@ -19,7 +19,8 @@ std::vector<WORD> &loaded_icons() {
 
 HICON load_program_icon(HINSTANCE instance, LPCSTR name) {
     // Limits: icons named by a string are not looked up; the program's are numbered.
-    if (!IS_INTRESOURCE(name) || !FindResourceA(instance, name, RT_GROUP_ICON)) fail_with(ERROR_RESOURCE_NAME_NOT_FOUND);
+    if (!IS_INTRESOURCE(name) || !FindResourceA(instance, name, RT_GROUP_ICON))
+        fail_with(ERROR_RESOURCE_NAME_NOT_FOUND);
     auto &icons = loaded_icons();
     for (size_t i = 0; i < icons.size(); ++i)
         if (icons[i] == LOWORD(name)) return reinterpret_cast<HICON>(icon_base + i);

@@ -3,7 +3,7 @@
 // write), and the Win32 calls on them: FindResource, LoadResource and
 // LoadStringA with Windows' string blocks of sixteen and language fallback.
 // The image is parsed defensively: a malformed record ends the parse.
-#include "host.h"
+#include "api.h"
 
 #include <algorithm>
 #include <cstring>
@@ -244,20 +244,16 @@ Lookup find(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
     return {e, e ? DWORD(ERROR_SUCCESS) : DWORD(ERROR_RESOURCE_LANG_NOT_FOUND)};
 }
 
-HRSRC find_entry_point(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
-    try {
-        const Lookup found = find(module, type, name, language);
-        if (!found.entry) SetLastError(found.error);
-        return reinterpret_cast<HRSRC>(const_cast<w32h::ResourceEntry *>(found.entry));
-    } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return NULL;
-    }
+HRSRC find_or_fail(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
+    const Lookup found = find(module, type, name, language);
+    if (!found.entry) w32h::fail_with(found.error);
+    return reinterpret_cast<HRSRC>(const_cast<w32h::ResourceEntry *>(found.entry));
 }
 
-const w32h::ResourceEntry *known_entry(HRSRC handle) {
+const w32h::ResourceEntry &known_entry_or_fail(HRSRC handle) {
     const auto *entry = reinterpret_cast<const w32h::ResourceEntry *>(handle);
-    return store().known.count(entry) ? entry : nullptr;
+    if (!store().known.count(entry)) w32h::fail_with(ERROR_INVALID_HANDLE);
+    return *entry;
 }
 
 // ---- strings --------------------------------------------------------------
@@ -345,19 +341,23 @@ WORD user_language() { return config().french ? lang_french : lang_english; }
 
 }  // namespace w32h
 
+extern "C" {
+
 // Limits: only NULL names a module; any other name fails.
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
-    if (!lpModuleName) return w32h::program_instance();
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return NULL;
+    return w32h::entry_point<HMODULE>(NULL, [&]() -> HMODULE {
+        if (lpModuleName) w32h::fail_with(ERROR_MOD_NOT_FOUND);
+        return w32h::program_instance();
+    });
 }
 
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
-    return find_entry_point(hModule, lpType, lpName, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    return w32h::entry_point<HRSRC>(
+        NULL, [&] { return find_or_fail(hModule, lpType, lpName, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)); });
 }
 
 HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD wLanguage) {
-    return find_entry_point(hModule, lpType, lpName, wLanguage);
+    return w32h::entry_point<HRSRC>(NULL, [&] { return find_or_fail(hModule, lpType, lpName, wLanguage); });
 }
 
 // The data in place, as Win32 returns it; NULL for a NULL resource, which
@@ -366,21 +366,23 @@ HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD
 // fails with ERROR_INVALID_HANDLE where Windows would read garbage.
 HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo) {
     (void)hModule;
-    if (!hResInfo) return NULL;
-    const w32h::ResourceEntry *entry = known_entry(hResInfo);
-    if (!entry) SetLastError(ERROR_INVALID_HANDLE);
-    return entry ? const_cast<BYTE *>(entry->data) : NULL;
+    return w32h::entry_point<HGLOBAL>(NULL, [&]() -> HGLOBAL {
+        if (!hResInfo) return NULL;
+        return const_cast<BYTE *>(known_entry_or_fail(hResInfo).data);
+    });
 }
 
-LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
+LPVOID WINAPI LockResource(HGLOBAL hResData) {
+    return w32h::entry_point<LPVOID>(NULL, [&] { return hResData; });
+}
 
 // Limits: as LoadResource.
 DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
     (void)hModule;
-    if (!hResInfo) return 0;
-    const w32h::ResourceEntry *entry = known_entry(hResInfo);
-    if (!entry) SetLastError(ERROR_INVALID_HANDLE);
-    return entry ? entry->size : 0;
+    return w32h::entry_point<DWORD>(0, [&]() -> DWORD {
+        if (!hResInfo) return 0;
+        return known_entry_or_fail(hResInfo).size;
+    });
 }
 
 // A buffer size of 0 returns -1 (Windows would hand out a read-only pointer);
@@ -391,20 +393,13 @@ DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
 // Limits: a NULL buffer or a negative size fails with ERROR_INVALID_PARAMETER
 // where Windows would fault.
 int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax) {
-    if (w32h::injected_failure("LoadStringA", ERROR_RESOURCE_NAME_NOT_FOUND)) {
+    return w32h::entry_point(0, [&]() -> int {
         if (lpBuffer && cchBufferMax > 0) lpBuffer[0] = '\0';
-        return 0;
-    }
-    if (cchBufferMax == 0) return -1;
-    if (!lpBuffer || cchBufferMax < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    try {
+        if (w32h::injected_failure("LoadStringA", ERROR_RESOURCE_NAME_NOT_FOUND)) return 0;
+        if (cchBufferMax == 0) return -1;
+        if (!lpBuffer || cchBufferMax < 0) w32h::fail_with(ERROR_INVALID_PARAMETER);
         return load_string(hInstance, uID, lpBuffer, cchBufferMax);
-    } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        lpBuffer[0] = '\0';
-        return 0;
-    }
+    });
 }
+
+}  // extern "C"

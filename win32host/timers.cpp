@@ -110,7 +110,8 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
         if (injected_failure("KillTimer", ERROR_INVALID_PARAMETER)) return FALSE;
         auto &t = timers();
         auto it = std::find_if(t.begin(), t.end(), [&](const Timer &x) { return x.hwnd == hWnd && x.id == uIDEvent; });
-        if (it == t.end()) fail_with(hWnd && !find_window(hWnd) ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+        if (it == t.end())
+            fail_with(hWnd && !find_window(hWnd) ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
         t.erase(it);
         return TRUE;
     });
