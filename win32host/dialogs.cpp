@@ -3,6 +3,7 @@
 // its focus rule, the modal loop that shows the dialog when it first goes
 // idle, the default dialog procedure and the dialog manager's keyboard.
 #include "api.h"
+#include "binary_reader.h"
 #include "dialog_template.h"
 #include "frontend.h"
 
@@ -14,59 +15,20 @@ namespace {
 
 // ---- template reader -----------------------------------------------------------
 
-class Reader {
-public:
-    Reader(const BYTE *data, size_t size) : data_(data), size_(size) {}
-    bool ok() const { return ok_; }
-    WORD word() {
-        WORD v = 0;
-        take(&v, sizeof v);
-        return v;
-    }
-    DWORD dword() {
-        DWORD v = 0;
-        take(&v, sizeof v);
-        return v;
-    }
-    short sword() { return static_cast<short>(word()); }
-    void align(size_t n) { pos_ = (pos_ + n - 1) / n * n; }
-    std::u16string wide_string() {
-        std::u16string s;
-        for (WORD c = word(); ok_ && c; c = word()) s.push_back(static_cast<char16_t>(c));
-        return s;
-    }
-    // A name or an ordinal: 0 (none), 0xFFFF followed by a number, or a string.
-    void name_or_ordinal(std::string &text, std::optional<WORD> &ordinal) {
-        WORD first = word();
-        if (first == 0xFFFF) {
-            ordinal = word();
-            return;
-        }
-        if (first == 0) return;
-        std::u16string s(1, static_cast<char16_t>(first));
-        s += wide_string();
-        text = utf16_to_cp1252(s.data(), s.size());
-    }
-    std::vector<BYTE> bytes(size_t n) {
-        std::vector<BYTE> v(n);
-        take(v.data(), n);
-        return v;
-    }
+using Reader = LittleEndianReader;
 
-private:
-    void take(void *out, size_t n) {
-        if (!ok_ || pos_ + n > size_) {
-            ok_ = false;
-            return;
-        }
-        std::memcpy(out, data_ + pos_, n);
-        pos_ += n;
+// A name or an ordinal: 0 (none), 0xFFFF followed by a number, or a string.
+void name_or_ordinal(Reader &r, std::string &text, std::optional<WORD> &ordinal) {
+    WORD first = r.word();
+    if (first == 0xFFFF) {
+        ordinal = r.word();
+        return;
     }
-    const BYTE *data_;
-    size_t size_;
-    size_t pos_ = 0;
-    bool ok_ = true;
-};
+    if (first == 0) return;
+    std::u16string s(1, static_cast<char16_t>(first));
+    s += r.wide_string();
+    text = utf16_to_cp1252(s.data(), s.size());
+}
 
 const char *predefined_class(WORD atom) {
     switch (atom) {
@@ -103,12 +65,12 @@ bool read_item(Reader &r, bool extended, DialogItemLayout &item) {
     item.cy = r.sword();
     item.id = extended ? r.dword() : r.word();
     std::optional<WORD> atom;
-    r.name_or_ordinal(item.class_name, atom);
+    name_or_ordinal(r, item.class_name, atom);
     if (atom) {
         const char *name = predefined_class(*atom);
         item.class_name = name ? name : "#" + std::to_string(*atom);
     }
-    r.name_or_ordinal(item.text, item.text_ordinal);
+    name_or_ordinal(r, item.text, item.text_ordinal);
     WORD extra = r.word();
     if (extra) item.creation_data = r.bytes(extra);
     return r.ok();
@@ -464,9 +426,9 @@ std::optional<DialogLayout> parse_dialog_template(const BYTE *data, size_t size)
     layout.cy = r.sword();
     std::string menu;
     std::optional<WORD> ordinal;
-    r.name_or_ordinal(menu, ordinal);
+    name_or_ordinal(r, menu, ordinal);
     ordinal.reset();
-    r.name_or_ordinal(layout.class_name, ordinal);
+    name_or_ordinal(r, layout.class_name, ordinal);
     if (ordinal) layout.class_name = "#" + std::to_string(*ordinal);
     std::u16string title = r.wide_string();
     layout.title = utf16_to_cp1252(title.data(), title.size());

@@ -4,6 +4,7 @@
 // LoadStringA with Windows' string blocks of sixteen and language fallback.
 // The image is parsed defensively: a malformed record ends the parse.
 #include "api.h"
+#include "binary_reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -74,67 +75,35 @@ bool same_id(const w32h::ResourceId &a, const w32h::ResourceId &b) {
 
 // ---- reading the .res image ----------------------------------------------
 
-// Reads little-endian fields inside [pos, end) of an image.
-class Reader {
-public:
-    Reader(const BYTE *data, size_t pos, size_t end) : data_(data), pos_(pos), end_(end) {}
-    size_t pos() const { return pos_; }
-    bool word(WORD &value) { return read(&value, sizeof value); }
-    bool dword(DWORD &value) { return read(&value, sizeof value); }
-    bool skip(size_t n) {
-        if (end_ - pos_ < n) return false;
-        pos_ += n;
-        return true;
-    }
-    // Moves to the next DWORD boundary of the image.
-    bool align() { return skip((4 - pos_ % 4) % 4); }
+using Reader = w32h::LittleEndianReader;
 
-    // A type or name: 0xFFFF and an ordinal, or a NUL-terminated UTF-16 string.
-    bool id(w32h::ResourceId &out) {
-        WORD first = 0;
-        if (!word(first)) return false;
-        if (first == 0xFFFF) {
-            WORD number = 0;
-            if (!word(number)) return false;
-            out = number_id(number);
-            return true;
-        }
-        std::u16string name;
-        for (WORD unit = first; unit != 0;) {
-            name += static_cast<char16_t>(unit);
-            if (!word(unit)) return false;
-        }
-        out = name_id(std::move(name));
-        return true;
+// A type or name: 0xFFFF and an ordinal, or a NUL-terminated UTF-16 string.
+bool read_id(Reader &r, w32h::ResourceId &out) {
+    WORD first = r.word();
+    if (first == 0xFFFF) {
+        WORD number = r.word();
+        out = number_id(number);
+        return r.ok();
     }
-
-private:
-    bool read(void *value, size_t n) {
-        if (end_ - pos_ < n) return false;
-        // The bytes are little-endian, as is every host this builds for.
-        std::memcpy(value, data_ + pos_, n);
-        pos_ += n;
-        return true;
-    }
-
-    const BYTE *data_;
-    size_t pos_;
-    size_t end_;
-};
+    std::u16string name;
+    if (first != 0) name = static_cast<char16_t>(first) + r.wide_string();
+    out = name_id(std::move(name));
+    return r.ok();
+}
 
 // Parses the record at offset; on success fills entry and the offset of the
 // next record. DataVersion, MemoryFlags, Version and Characteristics are read
 // past: Win32 ignores them.
 bool parse_record(const BYTE *image, size_t size, size_t offset, w32h::ResourceEntry &entry, size_t &next) {
-    DWORD data_size = 0, header_size = 0;
     Reader head(image, offset, size);
-    if (!head.dword(data_size) || !head.dword(header_size)) return false;
+    DWORD data_size = head.dword(), header_size = head.dword();
+    if (!head.ok()) return false;
     if (header_size < 32 || header_size > size - offset || data_size > size - offset - header_size) return false;
     Reader header(image, head.pos(), offset + header_size);
-    WORD language = 0;
-    if (!header.id(entry.type) || !header.id(entry.name) || !header.align()) return false;
-    if (!header.skip(6) || !header.word(language) || !header.skip(8)) return false;
-    entry.language = language;
+    if (!read_id(header, entry.type) || !read_id(header, entry.name) || !header.align(4)) return false;
+    header.skip(6);
+    entry.language = header.word();
+    if (!header.skip(8)) return false;
     entry.data = image + offset + header_size;
     entry.size = data_size;
     next = offset + header_size + data_size;
@@ -269,8 +238,8 @@ struct BlockString {
 bool string_in_block(const w32h::ResourceEntry &block, unsigned index, BlockString &out) {
     Reader reader(block.data, 0, block.size);
     for (unsigned i = 0;; ++i) {
-        WORD length = 0;
-        if (!reader.word(length)) return false;
+        const WORD length = reader.word();
+        if (!reader.ok()) return false;
         const size_t start = reader.pos();
         if (!reader.skip(size_t(length) * 2)) return false;
         if (i == index) {
