@@ -1,0 +1,82 @@
+// test_machine.cpp - the emulated machine in the prefix: its Windows folders
+// per version, creation on first use, and Windows paths mapped onto host
+// paths with case-insensitive names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "api.h"
+#include "machine.h"
+#include "program_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+w32h::WindowsVersion Version(const char *name) { return *w32h::parse_windows_version(name); }
+
+DWORD ErrorOf(const char *path) {
+    try {
+        w32h::to_host_path(path);
+    } catch (const w32h::Win32Failure &f) {
+        return f.error;
+    }
+    return ERROR_SUCCESS;
+}
+
+class Machine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = w32h::config();
+        w32h::Config cfg = saved_;
+        cfg.prefix = (dir_.path() / "prefix").string();
+        cfg.winver = Version("nt40");
+        w32h::set_config(cfg);
+    }
+    void TearDown() override { w32h::set_config(saved_); }
+    fs::path drive() const { return dir_.path() / "prefix" / "drive_c"; }
+
+    testrun::TempDir dir_;
+    w32h::Config saved_;
+};
+
+TEST(MachineFolders, FollowTheWindowsFamilyAndVersion) {
+    auto win98 = w32h::machine_folders(Version("win98"));
+    EXPECT_EQ("C:\\WINDOWS\\SYSTEM", win98.system);
+    EXPECT_EQ("C:\\WINDOWS\\SYSTEM", win98.printer_driver);
+    auto nt351 = w32h::machine_folders(Version("nt351"));
+    EXPECT_EQ("C:\\WINNT\\system32", nt351.system);
+    EXPECT_EQ("C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86", nt351.printer_driver);
+    EXPECT_EQ("C:\\WINNT\\system32", w32h::machine_folders(Version("win2000")).system);
+    auto xp = w32h::machine_folders(Version("winxp"));
+    EXPECT_EQ("C:\\WINDOWS\\system32\\spool\\DRIVERS\\W32X86", xp.printer_driver);
+}
+
+TEST_F(Machine, IsCreatedOnFirstUseOfDriveC) {
+    EXPECT_FALSE(fs::exists(drive()));
+    std::string host = w32h::to_host_path("c:\\winnt\\SYSTEM32\\new.dll");
+    EXPECT_TRUE(fs::is_directory(drive() / "WINNT" / "system32" / "spool" / "DRIVERS" / "W32X86"));
+    EXPECT_EQ((drive() / "WINNT" / "system32" / "new.dll").string(), host);
+    EXPECT_EQ("C:\\WINNT\\system32\\new.dll", w32h::to_windows_path(host));
+}
+
+TEST_F(Machine, NamesMatchCaseInsensitivelyExactFirst) {
+    w32h::ensure_machine();
+    std::ofstream(drive() / "Readme.TXT") << "x";
+    std::ofstream(drive() / "readme.txt") << "y";
+    std::ofstream(drive() / "\xC3\xA9t\xC3\xA9.ini") << "z";  // été.ini
+    EXPECT_EQ((drive() / "readme.txt").string(), w32h::to_host_path("C:\\readme.txt"));
+    EXPECT_EQ((drive() / "Readme.TXT").string(), w32h::to_host_path("C:/Readme.TXT"));
+    EXPECT_EQ((drive() / "\xC3\xA9t\xC3\xA9.ini").string(), w32h::to_host_path("C:\\\xC9T\xC9.INI"));
+}
+
+TEST_F(Machine, RefusesOtherDrivesMissingFoldersAndBadNames) {
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), ErrorOf("D:\\file.txt"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), ErrorOf("C:\\NoSuchFolder\\file.txt"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), ErrorOf("\\\\server\\share\\file.txt"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_NAME), ErrorOf("C:\\a?b"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_NAME), ErrorOf(""));
+}
+
+}  // namespace
