@@ -318,12 +318,28 @@ SYSTEMTIME civil_from_ticks(uint64_t ticks) {
     return st;
 }
 
+DWORD attributes_of(const struct stat &st) {
+    DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (is_read_only(st)) attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes;
+}
+
+// Only the read-only attribute has a host form: the write permissions.
+void set_attributes(const std::string &host, DWORD attributes) {
+    struct stat st = existing_file(host);
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        mode &= ~(S_IWUSR | S_IWGRP | S_IWOTH);
+    else
+        mode |= S_IWUSR;
+    if (chmod(host.c_str(), mode) != 0) fail_with_errno();
+}
+
 BY_HANDLE_FILE_INFORMATION information_of(int fd) {
     struct stat st{};
     if (fstat(fd, &st) != 0) fail_with_errno();
     BY_HANDLE_FILE_INFORMATION info{};
-    info.dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
-    if (is_read_only(st)) info.dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+    info.dwFileAttributes = attributes_of(st);
     // Limits: the host keeps no creation time here; the last change stands in.
     info.ftCreationTime = filetime_of(st.st_ctim);
     info.ftLastAccessTime = filetime_of(st.st_atim);
@@ -438,6 +454,20 @@ BOOL WINAPI FileTimeToSystemTime(const FILETIME *lpFileTime, LPSYSTEMTIME lpSyst
         uint64_t ticks = w32h::from_filetime(*lpFileTime);
         if (ticks >> 63) w32h::fail_with(ERROR_INVALID_PARAMETER);  // beyond what a FILETIME can mean
         *lpSystemTime = w32h::civil_from_ticks(ticks);
+        return TRUE;
+    });
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
+    return w32h::entry_point<DWORD>(INVALID_FILE_ATTRIBUTES, [&] {
+        return w32h::attributes_of(w32h::existing_file(w32h::host_path_of(lpFileName)));
+    });
+}
+
+// Limits: hidden, system and archive are accepted and not kept.
+BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
+    return w32h::entry_point<BOOL>(FALSE, [&] {
+        w32h::set_attributes(w32h::host_path_of(lpFileName), dwFileAttributes);
         return TRUE;
     });
 }

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <fstream>
 #include <sstream>
 
@@ -17,11 +19,22 @@ class HostEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         w32h::Config cfg;
+        // A machine of its own, so that file tests never touch a person's prefix.
+        std::string prefix = (std::filesystem::temp_directory_path() / "host-tests-XXXXXX").string();
+        if (mkdtemp(prefix.data())) cfg.prefix = prefix + "/machine";
+        prefix_ = prefix;
         cfg.ui = w32h::UiMode::script;
         cfg.clock = w32h::ClockMode::virtual_;
         w32h::set_config(cfg);
         InitCommonControls();  // as every program with a progress bar does
     }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(prefix_, ec);
+    }
+
+private:
+    std::string prefix_;
 };
 
 const auto *const environment = ::testing::AddGlobalTestEnvironment(new HostEnvironment);

@@ -482,6 +482,9 @@ int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBuf
 #define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
 #define MOVEFILE_WRITE_THROUGH 0x00000008
 
+typedef int64_t LONGLONG;
+typedef uint64_t ULONGLONG;
+
 typedef struct _FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
@@ -539,6 +542,9 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATIO
 BOOL WINAPI FileTimeToLocalFileTime(const FILETIME *lpFileTime, LPFILETIME lpLocalFileTime);
 BOOL WINAPI FileTimeToSystemTime(const FILETIME *lpFileTime, LPSYSTEMTIME lpSystemTime);
 UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
+BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes);
 #define CreateFile CreateFileA
 #define DeleteFile DeleteFileA
 #define MoveFileEx MoveFileExA
