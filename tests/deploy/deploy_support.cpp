@@ -71,7 +71,7 @@ std::vector<Value> Deployment::Events(const std::string &kind) {
     events_read_ = true;
     std::vector<Value> out;
     for (const Value &e : events_)
-        if (e["event"].s == kind) out.push_back(e);
+        if (kind.empty() || e["event"].s == kind) out.push_back(e);
     return out;
 }
 

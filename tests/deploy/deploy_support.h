@@ -49,7 +49,7 @@ protected:
         transcript_ = std::make_unique<hosttest::Transcript>();
         events_read_ = false;
     }
-    // The transcript's events of one kind.
+    // The transcript's events of one kind; all of them for "".
     std::vector<Value> Events(const std::string &kind);
 
     testrun::TempDir dir_;
