@@ -106,6 +106,11 @@ std::optional<std::string> parse_fail_rules(std::string_view text) {
     return std::nullopt;
 }
 
+void reset_fail_rules() {
+    rules().clear();
+    counts().clear();
+}
+
 Fault injected_fault(const char *function, DWORD default_error) {
     auto &r = rules();
     if (r.empty()) return Fault::none;

@@ -46,17 +46,15 @@ void Deployment::SetUp() {
     fs::current_path(dir_.path() / "medium");
     g_hInstance = GetModuleHandleA(NULL);
     ASSERT_EQ(1, SetUpTargetFolders());
-    g_pszCurrentTargetFolder = g_pszPrinterDriverFolder;
+    g_pszCurrentTargetFolder = PrinterDriverFolder();
     transcript_ = std::make_unique<hosttest::Transcript>();
 }
 
 void Deployment::TearDown() {
     transcript_.reset();
     w32h::parse_fail_rules("");
-    GlobalFree(g_pszSystemFolder);
-    GlobalFree(g_pszPrinterDriverFolder);
-    g_pszSystemFolder = NULL;
-    g_pszPrinterDriverFolder = NULL;
+    g_SystemFolder.reset();
+    g_PrinterDriverFolder.reset();
     g_pszCurrentTargetFolder = NULL;
     fs::current_path(saved_folder_);
     w32h::set_config(saved_);

@@ -34,6 +34,9 @@ void SetModifiedTime(const fs::path &p, time_t utc);
 void MakeReadOnly(const fs::path &p);
 std::vector<fs::path> FolderEntries(const fs::path &folder);
 
+inline LPCSTR SystemFolder() { return (LPCSTR)g_SystemFolder.get(); }
+inline LPCSTR PrinterDriverFolder() { return (LPCSTR)g_PrinterDriverFolder.get(); }
+
 class Deployment : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -12,7 +12,7 @@ class CopyDialog : public Deployment {
 protected:
     INT_PTR Run(LONG nMode, const FileRecord *pFile = &kPavo, const char *script = "") {
         hosttest::ScriptedUser user(script);
-        CopyRequest request = {nMode, pFile, g_pszPrinterDriverFolder};
+        CopyRequest request = {nMode, pFile, PrinterDriverFolder()};
         return RunCopyDialog(NULL, &request);
     }
     // Messages shown, as "caption|text".
@@ -133,7 +133,7 @@ TEST_F(CopyDialog, NoRequestShows118WithTheDefaultCaptionAndAnUnknownModeNothing
         hosttest::ScriptedUser user("ok\n");
         EXPECT_EQ(0, RunCopyDialog(NULL, NULL));
     }
-    CopyRequest request = {2, &kPavo, g_pszPrinterDriverFolder};
+    CopyRequest request = {2, &kPavo, PrinterDriverFolder()};
     EXPECT_EQ(0, RunCopyDialog(NULL, &request));
     EXPECT_EQ(std::vector<std::string>{"Ordane Driver setup failure|Invalid data handle..."}, Messages());
     EXPECT_TRUE(Events("dialog").empty());
@@ -181,7 +181,7 @@ TEST_F(CopyDialog, APathThatWouldNotFitIsAFailureOfItsStep) {
     const FileRecord far_source = {"PavoUI.dll", long_folder.c_str(), REPLACE_ALWAYS, ANSWER_NONE, 0};
     EXPECT_EQ(0, Run(COPY_MODE_INSTALL, &far_source, "ok\n"));
     WriteHost(Medium("PavoUI.dll"), "new");
-    std::string long_target = std::string(g_pszPrinterDriverFolder) + "\\" + std::string(500, 'b');
+    std::string long_target = std::string(PrinterDriverFolder()) + "\\" + std::string(500, 'b');
     hosttest::ScriptedUser user("ok\n");
     CopyRequest request = {COPY_MODE_INSTALL, &kPavo, long_target.c_str()};
     EXPECT_EQ(0, RunCopyDialog(NULL, &request));

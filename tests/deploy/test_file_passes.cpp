@@ -141,16 +141,16 @@ TEST_F(Passes, NoToQuestion27StopsThePassAndYesGoesOn) {
     EXPECT_EQ((std::vector<fs::path>{"Ordane.ini", "Ordanea.hlp", "Ordanef.hlp", "PavoGI.dll"}),
               FolderEntries(DriverFolder()));
     EXPECT_EQ("new Ordanef.hlp", ReadHost(Target("Ordanef.hlp")));
-    EXPECT_EQ(g_pszPrinterDriverFolder, g_pszCurrentTargetFolder);
+    EXPECT_EQ(PrinterDriverFolder(), g_pszCurrentTargetFolder);
 }
 
 TEST_F(Passes, AnEmptyListDeploysAndRemovesNothingAndShowsNothing) {
     hosttest::ScriptedUser user("");
     EXPECT_EQ(1, RunDeploymentPass(NULL, PLATFORM_WINNT40, LIST_SYSTEM_FOLDER));
-    EXPECT_EQ(g_pszSystemFolder, g_pszCurrentTargetFolder);
+    EXPECT_EQ(SystemFolder(), g_pszCurrentTargetFolder);
     g_pszCurrentTargetFolder = NULL;
     RunRemovalPass(NULL, PLATFORM_WIN95, LIST_SYSTEM_FOLDER);
-    EXPECT_EQ(g_pszSystemFolder, g_pszCurrentTargetFolder);
+    EXPECT_EQ(SystemFolder(), g_pszCurrentTargetFolder);
     EXPECT_TRUE(Events("messagebox").empty());
     EXPECT_TRUE(Events("dialog").empty());
 }
@@ -172,32 +172,30 @@ TEST_F(Passes, RemovalDeletesOnlyFlaggedFilesAndReports150ForEachFailure) {
 class TargetFolders : public Deployment {};
 
 TEST_F(TargetFolders, AreTheFoldersOfTheRunningWindows) {
-    EXPECT_STREQ("C:\\WINNT\\system32", g_pszSystemFolder);
-    EXPECT_STREQ("C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86", g_pszPrinterDriverFolder);
-    EXPECT_EQ(sizeof "C:\\WINNT\\system32", GlobalSize(g_pszSystemFolder));
+    EXPECT_STREQ("C:\\WINNT\\system32", SystemFolder());
+    EXPECT_STREQ("C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86", PrinterDriverFolder());
+    EXPECT_EQ(sizeof "C:\\WINNT\\system32", GlobalSize(g_SystemFolder.get()));
     w32h::Config cfg = w32h::config();
     cfg.winver = *w32h::parse_windows_version("win98");
     w32h::set_config(cfg);
-    GlobalFree(g_pszSystemFolder);
-    GlobalFree(g_pszPrinterDriverFolder);
+    g_SystemFolder.reset();
+    g_PrinterDriverFolder.reset();
     EXPECT_EQ(1, SetUpTargetFolders());
-    EXPECT_STREQ("C:\\WINDOWS\\SYSTEM", g_pszSystemFolder);
-    EXPECT_STREQ("C:\\WINDOWS\\SYSTEM", g_pszPrinterDriverFolder);
+    EXPECT_STREQ("C:\\WINDOWS\\SYSTEM", SystemFolder());
+    EXPECT_STREQ("C:\\WINDOWS\\SYSTEM", PrinterDriverFolder());
 }
 
 TEST_F(TargetFolders, FailWhenASizeQueryCannotBeAnswered) {
-    GlobalFree(g_pszSystemFolder);
-    GlobalFree(g_pszPrinterDriverFolder);
-    g_pszSystemFolder = g_pszPrinterDriverFolder = NULL;
+    g_SystemFolder.reset();
+    g_PrinterDriverFolder.reset();
     ASSERT_FALSE(w32h::parse_fail_rules("GetPrinterDriverDirectoryA=1722"));
     EXPECT_EQ(0, SetUpTargetFolders());
-    EXPECT_STREQ("C:\\WINNT\\system32", g_pszSystemFolder);  // kept for shut-down to free
-    EXPECT_EQ(nullptr, g_pszPrinterDriverFolder);
-    GlobalFree(g_pszSystemFolder);
-    g_pszSystemFolder = NULL;
+    EXPECT_STREQ("C:\\WINNT\\system32", SystemFolder());  // kept for shut-down to free
+    EXPECT_EQ(nullptr, g_PrinterDriverFolder.get());
+    g_SystemFolder.reset();
     ASSERT_FALSE(w32h::parse_fail_rules("GetSystemDirectoryA"));
     EXPECT_EQ(0, SetUpTargetFolders());
-    EXPECT_EQ(nullptr, g_pszSystemFolder);
+    EXPECT_EQ(nullptr, g_SystemFolder.get());
 }
 
 }  // namespace
