@@ -240,7 +240,7 @@ portable_log=$tmp/portable.log
 mkdir "$tmp/portable"
 if ! (cd "$tmp/portable" && exec timeout 300 "$WINE" "$portable_tests" --gtest_color=no --gtest_shuffle \
   --gtest_repeat=3) >"$portable_log" 2>&1; then
-  grep -v '^\[\( *\(RUN\|OK\) *\|-*\)\]' "$portable_log" >&2 || true
+  grep -v -e '^\[\( *\(RUN\|OK\) *\|-*\)\]' -e '^[[:space:]]*$' "$portable_log" >&2 || true
   fail "$(basename "$portable_tests") failed (its output above)"
 fi
 summary=$(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$portable_log" | tail -1) || true
