@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,6 +101,8 @@ std::optional<std::string> parse_fail_rules(std::string_view text);
 // Counts one call of the named entry point; when this call is to fail, sets
 // the last error (the configured one, else default_error) and returns true.
 bool injected_failure(const char *function, DWORD default_error);
+// The entry points that honour WIN32HOST_FAIL, sorted; README lists the same.
+std::span<const char *const> failable_functions();
 
 // ---- code pages (codepage.cpp) ------------------------------------------------
 
