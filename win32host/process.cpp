@@ -6,6 +6,8 @@
 #include "frontend.h"
 #include "host.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace w32h {
@@ -20,6 +22,8 @@ std::string &command_line_buffer() {
 extern "C" {
 
 LPSTR WINAPI GetCommandLineA(void) { return w32h::command_line_buffer().data(); }
+
+DWORD WINAPI GetCurrentProcessId(void) { return static_cast<DWORD>(getpid()); }
 
 void WINAPI ExitProcess(UINT code) {
     w32h::end_host(static_cast<int>(code));
