@@ -4,7 +4,6 @@
 // GetProcAddress over a process that has no DLLs.
 #include "api.h"
 #include "frontend.h"
-#include "host.h"
 
 #include <unistd.h>
 
@@ -21,13 +20,17 @@ std::string &command_line_buffer() {
 
 extern "C" {
 
-LPSTR WINAPI GetCommandLineA(void) { return w32h::command_line_buffer().data(); }
+LPSTR WINAPI GetCommandLineA(void) {
+    return w32h::entry_point<LPSTR>(nullptr, [] { return w32h::command_line_buffer().data(); });
+}
 
-DWORD WINAPI GetCurrentProcessId(void) { return static_cast<DWORD>(getpid()); }
+DWORD WINAPI GetCurrentProcessId(void) {
+    return w32h::entry_point<DWORD>(0, [] { return static_cast<DWORD>(getpid()); });
+}
 
-void WINAPI ExitProcess(UINT code) {
-    w32h::end_host(static_cast<int>(code));
-    std::exit(static_cast<int>(code));
+void WINAPI ExitProcess(UINT uExitCode) {
+    w32h::end_host(static_cast<int>(uExitCode));
+    std::exit(static_cast<int>(uExitCode));
 }
 
 // Limits: no DLL is loaded and the program exports nothing, so every name is
