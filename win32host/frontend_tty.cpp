@@ -1,9 +1,11 @@
 // frontend_tty.cpp - the terminal front-end: draws the visible dialogs and
-// message boxes with ncurses, centred, from their controls (a cell is one
-// dialog base unit, 4 x 8 dialog units), the minimised main window as a status
-// line with its window menu, and turns the keys people press into the input
-// Windows would deliver. Redraws are throttled, as progress bars change often.
+// message boxes with ncurses, centred, from their controls (laid out by
+// tty_layout so that every text shows whole), the minimised main window as a
+// status line with its window menu, and turns the keys and mouse clicks people
+// make into the input Windows would deliver. Redraws are throttled, as
+// progress bars change often.
 #include "frontend.h"
+#include "frontend_tty.h"
 #include "tty_layout.h"
 #include "window_model.h"
 
@@ -12,180 +14,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <clocale>
 #include <cstdlib>
+#include <map>
 
 // Functions rather than macros, so that curses names such as erase() and
 // timeout() cannot collide with the standard library's members.
 #define NCURSES_WIDECHAR 1
 #define NCURSES_NOMACROS 1
 #include <curses.h>
-
-namespace w32h::tty {
-
-// ---- layout arithmetic (tty_layout.h) -------------------------------------
-
-int cells_from_pixels(int pixels, int base) {
-    if (base <= 0) return 0;
-    long long num = 2LL * pixels + base, den = 2LL * base;
-    long long q = num / den;
-    if (num % den < 0) --q;  // floor, also below zero
-    return static_cast<int>(q);
-}
-
-CellRect cells_of(const RECT &px, int base_x, int base_y) {
-    CellRect r;
-    r.col = cells_from_pixels(px.left, base_x);
-    r.row = cells_from_pixels(px.top, base_y);
-    if (px.right <= px.left || px.bottom <= px.top) return r;  // nothing to draw
-    r.cols = std::max(1, cells_from_pixels(px.right, base_x) - r.col);
-    r.rows = std::max(1, cells_from_pixels(px.bottom, base_y) - r.row);
-    return r;
-}
-
-int centred(int outer, int inner) { return std::max(0, (outer - inner) / 2); }
-
-std::string strip_mnemonics(std::string_view ansi) {
-    std::string out;
-    for (size_t i = 0; i < ansi.size(); ++i) {
-        if (ansi[i] != '&') {
-            out += ansi[i];
-        } else if (i + 1 < ansi.size() && ansi[i + 1] == '&') {
-            out += '&';
-            ++i;
-        }
-    }
-    return out;
-}
-
-namespace {
-
-constexpr char ellipsis = '\x85';  // "..." as one cp1252 character
-
-std::vector<std::string> paragraphs(std::string_view text) {
-    std::vector<std::string> out;
-    for (;;) {
-        size_t nl = text.find('\n');
-        std::string_view p = text.substr(0, nl);
-        if (!p.empty() && p.back() == '\r') p.remove_suffix(1);
-        out.emplace_back(p);
-        if (nl == std::string_view::npos) return out;
-        text.remove_prefix(nl + 1);
-    }
-}
-
-std::string expand_tabs(std::string_view p, size_t stop) {
-    std::string out;
-    for (char c : p) {
-        if (c != '\t') {
-            out += c;
-            continue;
-        }
-        do out += ' ';
-        while (out.size() % stop);
-    }
-    return out;
-}
-
-void trim_right(std::string &s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-}
-
-// Greedy word wrap; a word longer than the width is broken where it must be.
-void wrap_paragraph(std::string line, size_t width, std::vector<std::string> &out) {
-    trim_right(line);
-    while (line.size() > width) {
-        size_t lead = line.find_first_not_of(' ');
-        size_t cut = line.rfind(' ', width);
-        bool at_space = cut != std::string::npos && cut > lead;
-        std::string head = line.substr(0, at_space ? cut : width);
-        trim_right(head);
-        out.push_back(head);
-        line.erase(0, at_space ? cut + 1 : width);
-        line.erase(0, line.find_first_not_of(' '));
-    }
-    out.push_back(line);
-}
-
-std::vector<std::string> wrap_all(const std::vector<std::string> &paras, size_t width, size_t stop) {
-    std::vector<std::string> lines;
-    for (const auto &p : paras) wrap_paragraph(expand_tabs(p, stop), width, lines);
-    return lines;
-}
-
-// The lines beyond the last row join it, cut with an ellipsis, so that the
-// reader sees that the text goes on.
-void keep_rows(std::vector<std::string> &lines, size_t rows, size_t width) {
-    if (lines.size() <= rows) return;
-    std::string rest = lines[rows - 1];
-    for (size_t i = rows; i < lines.size(); ++i) rest += " " + lines[i];
-    lines.resize(rows);
-    lines.back() = rest.substr(0, width - 1) + ellipsis;
-}
-
-}  // namespace
-
-std::vector<std::string> wrap_text(std::string_view ansi, int width, int rows) {
-    if (width <= 0 || rows <= 0) return {};
-    auto paras = paragraphs(ansi);
-    auto w = static_cast<size_t>(width);
-    size_t stop = 8;
-    auto lines = wrap_all(paras, w, stop);
-    // Texts laid out for a proportional font may only fit with narrower stops.
-    if (ansi.find('\t') != std::string_view::npos) {
-        size_t least = wrap_all(paras, w, 1).size();
-        while (lines.size() > least && stop > 1) lines = wrap_all(paras, w, --stop);
-    }
-    keep_rows(lines, static_cast<size_t>(rows), w);
-    return lines;
-}
-
-int aligned_column(int length, int width, Align align) {
-    if (length >= width || align == Align::left) return 0;
-    return align == Align::right ? width - length : (width - length) / 2;
-}
-
-std::string one_line(std::string_view ansi, int width) {
-    if (width <= 0) return "";
-    std::string s(ansi);
-    for (char &c : s)
-        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-    if (s.size() > static_cast<size_t>(width)) s = s.substr(0, static_cast<size_t>(width - 1)) + ellipsis;
-    return s;
-}
-
-std::wstring to_wide(std::string_view ansi) {
-    std::wstring out;
-    for (char16_t c : cp1252_to_utf16(ansi)) {
-        bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
-        out += control ? L' ' : static_cast<wchar_t>(c);
-    }
-    return out;
-}
-
-int filled_cells(int pos, int low, int high, int width) {
-    if (high <= low || width <= 0) return 0;
-    long long p = std::clamp(pos, low, high);
-    return static_cast<int>((p - low) * width / (static_cast<long long>(high) - low));
-}
-
-int shown_top(int top, int selected, int count, int rows) {
-    if (selected >= 0 && selected < count && rows > 0) {
-        if (selected >= top + rows) top = selected - rows + 1;
-        if (selected < top) top = selected;
-    }
-    return std::clamp(top, 0, std::max(0, count - 1));
-}
-
-int scroll_thumb(int top, int count, int rows) {
-    if (rows <= 0 || count <= rows) return -1;
-    int last_top = count - rows;
-    return static_cast<int>(static_cast<long long>(std::clamp(top, 0, last_top)) * (rows - 1) / last_top);
-}
-
-}  // namespace w32h::tty
 
 namespace w32h {
 namespace {
@@ -263,7 +102,10 @@ public:
 
     void glyph(int row, int col, chtype ch, attr_t attr) const {
         int y = row_ + row, x = col_ + col;
-        if (y >= clip_.top && y < clip_.bottom && x >= clip_.left && x < clip_.right) mvaddch(y, x, ch | attr);
+        if (y < clip_.top || y >= clip_.bottom || x < clip_.left || x >= clip_.right) return;
+        // The window's own attributes would be added to the character's.
+        wattrset(stdscr, A_NORMAL);
+        mvaddch(y, x, ch | attr);
     }
 
     void fill(const CellRect &r, chtype ch, attr_t attr) const {
@@ -284,9 +126,23 @@ public:
         glyph(bottom, right, ACS_LRCORNER, attr);
     }
 
+    // The screen cells of r, as far as they are shown.
+    Area area(const CellRect &r) const {
+        int top = row_ + r.row, left = col_ + r.col;
+        return intersect(clip_, Area{top, left, top + r.rows, left + r.cols});
+    }
+
 private:
     int row_, col_;
     Area clip_;
+};
+
+// What a mouse click can reach: a push button, or one entry of a list box.
+struct Target {
+    Area area;
+    HWND dialog;
+    HWND control;
+    int item;  // the list entry; -1 for a button
 };
 
 // ---- controls ------------------------------------------------------------------
@@ -301,6 +157,11 @@ struct ControlView {
 
 bool class_is(const Window &w, const char *name) { return w.cls && strcasecmp(w.cls->name.c_str(), name) == 0; }
 
+bool is_push_button(const Window &w) {
+    DWORD type = w.style & BS_TYPEMASK;
+    return class_is(w, "Button") && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
 // Limits: the icon is a red block whatever the icon resource holds.
 void draw_icon(const ControlView &c, const Palette &pal) {
     if (!static_icon_id(c.w.handle)) return;
@@ -309,12 +170,14 @@ void draw_icon(const ControlView &c, const Palette &pal) {
     c.cv.fill(CellRect{1, 0, rows - 1, cols}, ACS_CKBOARD, pal.icon);
 }
 
+std::string shown_text(const Window &w) { return (w.style & SS_NOPREFIX) ? w.text : strip_mnemonics(w.text); }
+
 // Limits: SS_BLACKRECT and the other frame, rectangle and bitmap styles
 // draw nothing.
 void draw_static(const ControlView &c, const Palette &pal) {
     DWORD type = c.w.style & SS_TYPEMASK;
     if (type == SS_ICON) return draw_icon(c, pal);
-    std::string text = (c.w.style & SS_NOPREFIX) ? c.w.text : strip_mnemonics(c.w.text);
+    std::string text = shown_text(c.w);
     if (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) {
         std::string first = text.substr(0, text.find_first_of("\r\n"));
         c.cv.text(0, 0, one_line(first, static_cast<int>(first.size())), c.normal);
@@ -329,18 +192,20 @@ void draw_static(const ControlView &c, const Palette &pal) {
     }
 }
 
-// "[  Yes  ]" across the button's width; the default button "<  Yes  >" in
-// bold; the focused one highlighted.
+// "[ Yes ]" centred in the button, the same in every box; the default
+// button "< Yes >" in bold, the focused one highlighted (reverse video
+// without colours), its mnemonic underlined.
 void draw_push_button(const ControlView &c, bool is_default, const Palette &pal) {
-    int inner = c.r.cols - 2;
-    if (inner < 0) return;
-    std::string label = one_line(strip_mnemonics(c.w.text), inner);
-    int left = aligned_column(static_cast<int>(label.size()), inner, Align::centre);
-    std::string face = std::string(1, is_default ? '<' : '[') + std::string(static_cast<size_t>(left), ' ') + label;
-    face.resize(static_cast<size_t>(inner) + 1, ' ');
-    face += is_default ? '>' : ']';
-    attr_t attr = c.focused ? pal.highlight : c.normal;
-    c.cv.text((c.r.rows - 1) / 2, 0, face, is_default ? attr | A_BOLD : attr);
+    if (c.r.cols < 2) return;
+    std::string label = one_line(strip_mnemonics(c.w.text), std::max(1, c.r.cols - 4));
+    std::string face = button_face(label, is_default);
+    int col = aligned_column(static_cast<int>(face.size()), c.r.cols, Align::centre);
+    int row = (c.r.rows - 1) / 2;
+    attr_t attr = (c.focused ? pal.highlight : c.normal) | (is_default ? A_BOLD : A_NORMAL);
+    c.cv.text(row, col, face, attr);
+    int key = mnemonic_position(c.w.text);
+    if (key >= 0 && key < static_cast<int>(label.size()))
+        c.cv.text(row, col + 2 + key, std::string(1, label[static_cast<size_t>(key)]), attr | A_UNDERLINE);
 }
 
 // A frame, or a line when the box is too low for one, with the text on top.
@@ -369,8 +234,8 @@ void draw_scroll_thumb(const ControlView &c, const CellRect &in, int count, int 
 }
 
 // Entries from the top index, the selection highlighted; the frame is
-// highlighted while the list has the focus.
-void draw_listbox(const ControlView &c, const Palette &pal) {
+// highlighted while the list has the focus. Each shown entry is a target.
+void draw_listbox(const ControlView &c, const Palette &pal, std::vector<Target> &targets) {
     auto items = listbox_items(c.w.handle).value_or(std::vector<std::string>{});
     int count = static_cast<int>(items.size()), selected = listbox_selection(c.w.handle);
     bool border = ((c.w.style & WS_BORDER) || (c.w.ex_style & WS_EX_CLIENTEDGE)) && c.r.rows >= 3 && c.r.cols >= 3;
@@ -381,6 +246,7 @@ void draw_listbox(const ControlView &c, const Palette &pal) {
         std::string line = one_line(items[static_cast<size_t>(top + i)], in.cols);
         line.resize(static_cast<size_t>(std::max(0, in.cols)), ' ');
         c.cv.text(in.row + i, in.col, line, top + i == selected ? pal.highlight : c.normal);
+        targets.push_back(Target{c.cv.area(CellRect{in.row + i, in.col, 1, in.cols}), c.w.parent, c.w.handle, top + i});
     }
     draw_scroll_thumb(c, in, count, top);
 }
@@ -395,23 +261,64 @@ void draw_progress(const ControlView &c, const Palette &pal) {
 }
 
 // Limits: controls of other classes, and windows inside controls, are not drawn.
-void draw_control(const Canvas &client, HWND hwnd, int bx, int by, const Palette &pal) {
-    Window *w = find_window(hwnd);
-    if (!w || w->destroying || !(w->style & WS_VISIBLE)) return;
-    CellRect r = cells_of(w->rect, bx, by);
-    attr_t normal = (w->style & WS_DISABLED) ? pal.dialog | A_DIM : pal.dialog;
-    ControlView c{*w, r, client.inner(r), GetFocus() == hwnd, normal};
-    if (class_is(*w, "Static"))
+void draw_control(const Canvas &client, const Window &w, const CellRect &r, const Palette &pal,
+                  std::vector<Target> &targets) {
+    attr_t normal = (w.style & WS_DISABLED) ? pal.dialog | A_DIM : pal.dialog;
+    ControlView c{w, r, client.inner(r), GetFocus() == w.handle, normal};
+    if (class_is(w, "Static")) {
         draw_static(c, pal);
-    else if (class_is(*w, "Button"))
+    } else if (class_is(w, "Button")) {
         draw_button(c, pal);
-    else if (class_is(*w, "ListBox"))
-        draw_listbox(c, pal);
-    else if (class_is(*w, PROGRESS_CLASSA))
+        if (is_push_button(w)) targets.push_back(Target{client.area(r), w.parent, w.handle, -1});
+    } else if (class_is(w, "ListBox")) {
+        draw_listbox(c, pal, targets);
+    } else if (class_is(w, PROGRESS_CLASSA)) {
         draw_progress(c, pal);
+    }
 }
 
 // ---- windows -------------------------------------------------------------------
+
+Window *shown_dialog(HWND hwnd) {
+    Window *w = find_window(hwnd);
+    if (!w || w->destroying || !(w->style & WS_VISIBLE) || (w->style & WS_MINIMIZE)) return nullptr;
+    return w;
+}
+
+std::vector<Window *> shown_controls(const Window &dialog) {
+    std::vector<Window *> out;
+    for (HWND child : dialog.children)
+        if (Window *w = find_window(child); w && !w->destroying && (w->style & WS_VISIBLE)) out.push_back(w);
+    return out;
+}
+
+TextFlow flow_of(const Window &w) {
+    if (class_is(w, "Static")) {
+        DWORD type = w.style & SS_TYPEMASK;
+        if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) return TextFlow::wrapped;
+        if (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) return TextFlow::one_line;
+        return TextFlow::none;
+    }
+    if (is_push_button(w)) return TextFlow::button;
+    if (class_is(w, "Button")) return TextFlow::one_line;
+    return TextFlow::none;
+}
+
+std::string flow_text(const Window &w, TextFlow flow) {
+    if (flow == TextFlow::none) return "";
+    if (class_is(w, "Static")) {
+        std::string text = shown_text(w);
+        if (flow == TextFlow::one_line) text = text.substr(0, text.find_first_of("\r\n"));
+        return text;
+    }
+    DWORD type = w.style & BS_TYPEMASK;
+    std::string label = strip_mnemonics(w.text);
+    if (type == BS_GROUPBOX) return label.empty() ? "" : "  " + label + "  ";  // corner and blanks around it
+    if (flow == TextFlow::one_line) return "[ ] " + label;
+    return label;
+}
+
+std::string caption_of(const Window &w) { return (w.style & WS_CAPTION) == WS_CAPTION ? w.text : ""; }
 
 // The title bar takes the top line of the frame; dialogs without a caption
 // keep a plain frame.
@@ -424,21 +331,18 @@ void draw_frame(const Canvas &screen, const Window &w, const CellRect &box, cons
     screen.text(box.row, box.col + 1, one_line(" " + w.text + " ", box.cols - 2), bar);
 }
 
-// Centred in the area whatever its position on the emulated screen.
-void draw_dialog(const Area &area, HWND hwnd, const Palette &pal) {
-    Window *w = find_window(hwnd);
-    if (!w || w->destroying || !(w->style & WS_VISIBLE) || (w->style & WS_MINIMIZE)) return;
-    DialogState *d = dialog_state(hwnd);
-    int bx = d && d->base_x > 0 ? d->base_x : 6, by = d && d->base_y > 0 ? d->base_y : 13;
-    RECT in = nonclient_insets(w->style, w->ex_style);
-    int cols = std::max(0, cells_from_pixels(w->rect.right - w->rect.left - in.left - in.right, bx)) + 2;
-    int rows = std::max(0, cells_from_pixels(w->rect.bottom - w->rect.top - in.top - in.bottom, by)) + 2;
-    CellRect box{area.top + centred(area.bottom - area.top, rows), area.left + centred(area.right - area.left, cols),
-                 rows, cols};
+// Centred in the area whatever its position on the emulated screen; a box
+// larger than the area keeps its top left corner on the screen.
+void draw_dialog(const Area &area, const Window &w, const DialogPlan &plan, const Palette &pal,
+                 std::vector<Target> &targets) {
+    CellRect box{area.top + centred(area.bottom - area.top, plan.rows),
+                 area.left + centred(area.right - area.left, plan.cols), plan.rows, plan.cols};
     Canvas screen(0, 0, area);
-    draw_frame(screen, *w, box, pal);
+    draw_frame(screen, w, box, pal);
     Canvas client = screen.inner(CellRect{box.row + 1, box.col + 1, box.rows - 2, box.cols - 2});
-    for (HWND child : std::vector<HWND>(w->children)) draw_control(client, child, bx, by, pal);
+    auto controls = shown_controls(w);
+    for (size_t i = 0; i < controls.size() && i < plan.items.size(); ++i)
+        draw_control(client, *controls[i], plan.items[i], pal, targets);
 }
 
 // ---- the window menu -------------------------------------------------------------
@@ -494,21 +398,33 @@ void draw_menu(const Area &screen_area, const WindowMenu &menu, bool french, con
     }
 }
 
-// The main window as its taskbar button: the title, and the keys.
-void draw_status(const Area &screen_area, bool menu_open, bool french, const Palette &pal) {
+// The main window as its taskbar button: the title, and the keys that work
+// now. When a box does not fit, the line says so and how big the terminal
+// must be instead.
+void draw_status(const Area &screen_area, const std::string &hint, const std::string &warning, const Palette &pal) {
     int row = screen_area.bottom - 1, cols = screen_area.right;
     if (row < 0) return;
     Canvas screen(0, 0, screen_area);
     screen.fill(CellRect{row, 0, 1, cols}, ' ', pal.status);
-    std::string hint = menu_open ? (french ? "Entr\xE9"
-                                             "e choisir  \xC9"
-                                             "chap fermer"
-                                           : "Enter choose  Esc close")
-                                 : (french ? "F10 menu syst\xE8me" : "F10 window menu");
-    int hint_col = std::max(0, cols - static_cast<int>(hint.size()) - 1);
+    if (!warning.empty()) {
+        screen.text(row, 0, one_line(warning, cols), pal.highlight | A_BOLD);
+        return;
+    }
+    int hint_col = hint.empty() ? cols : std::max(0, cols - static_cast<int>(hint.size()) - 1);
     Window *main = find_window(main_window());
     if (main) screen.text(row, 1, one_line(main->text, hint_col - 2), pal.status | A_BOLD);
-    screen.text(row, hint_col, hint, pal.status);
+    if (!hint.empty()) screen.text(row, hint_col, hint, pal.status);
+}
+
+std::string size_text(int cols, int rows) { return std::to_string(cols) + "x" + std::to_string(rows); }
+
+// The long form when it fits the line, else the short one.
+std::string too_small_text(int cols, int rows, int need_cols, int need_rows, bool french) {
+    std::string is = size_text(cols, rows), need = size_text(need_cols, need_rows);
+    std::string text = french ? "Le terminal est trop petit (" + is + ") : agrandissez-le \xE0 " + need
+                              : "The terminal is too small (" + is + "): enlarge it to " + need;
+    if (static_cast<int>(text.size()) <= cols) return text;
+    return french ? "Terminal trop petit : " + need + " requis" : "Terminal too small: " + need + " needed";
 }
 
 // ---- the front-end -------------------------------------------------------------
@@ -549,26 +465,23 @@ std::optional<Key> key_of(int kind, wint_t ch) {
     case L' ':
         return Key::space;
     default:
-        return std::nullopt;  // Limits: letters (mnemonics, type-ahead) are not passed on.
+        return std::nullopt;
     }
 }
 
-// The character set of the terminal. A UTF-8 locale that is named but not
-// installed (fr_FR.UTF-8 on a minimal system) still means a UTF-8 terminal.
-void set_character_set() {
-    if (std::setlocale(LC_CTYPE, "")) return;
-    for (const char *name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char *v = std::getenv(name);
-        if (!v || !*v) continue;
-        std::string value(v);
-        if (value.find("UTF-8") != std::string::npos || value.find("utf8") != std::string::npos)
-            std::setlocale(LC_CTYPE, "C.UTF-8");
-        return;
-    }
+// A typed character in code page 1252; 0 for one it cannot hold.
+char ansi_of(wint_t ch) {
+    if (ch < 0x80) return static_cast<char>(ch);
+    char16_t unit = static_cast<char16_t>(ch);
+    if (ch > 0xFFFF) return 0;
+    std::string ansi = utf16_to_cp1252(&unit, 1);
+    return ansi.size() == 1 && ansi[0] != '?' ? ansi[0] : 0;
 }
 
-// Limits: no mouse; letters (mnemonics, list type-ahead) and Alt+F4 are
-// not passed on.
+char fold(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+constexpr mmask_t mouse_events = BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED;
+
 class TtyFrontend : public Frontend {
 public:
     explicit TtyFrontend(const Config &cfg) : french_(cfg.french) { start(); }
@@ -576,34 +489,44 @@ public:
 
     void invalidate() override {
         dirty_ = true;
+        if (active_ && take_resumed()) resume();
         if (active_ && steady::now() - last_draw_ >= redraw_interval) redraw();
     }
 
     void idle(HWND waiting, std::optional<uint64_t> deadline) override {
         if (!waiting && !deadline)
             host_error("nothing can happen any more: no window waits for the user and no timer runs");
+        if (take_resumed()) resume();
         if (dirty_) redraw();
         if (!waiting && clock_is_virtual()) {
             clock_wait_until(*deadline);
             return;
         }
-        while (!read_input(deadline))
+        while (!read_input(deadline)) {
+            if (take_resumed()) resume();
             if (dirty_) redraw();
+        }
     }
 
     void shutdown() override {
         if (!active_) return;
         active_ = false;
+        mousemask(0, nullptr);
         endwin();
+        unwatch_signals();
+        delscreen(screen_);
+        screen_ = nullptr;
+        if (files_.own) std::fclose(files_.own);
+        files_ = TerminalFiles{};
     }
 
 private:
-    // Only LC_CTYPE: curses needs the character set, while the emulated
-    // Windows must not pick up the host's number, date or collation rules.
     void start() {
-        set_character_set();
-        if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !newterm(nullptr, stdout, stdin))
-            host_error("the terminal front-end needs a terminal; set WIN32HOST_UI=script");
+        files_ = open_terminal();
+        screen_ = newterm(nullptr, files_.out, files_.in);
+        if (!screen_)
+            host_error("the terminal front-end could not start curses on this terminal; set WIN32HOST_UI=script");
+        set_term(screen_);
         active_ = true;
         cbreak();
         noecho();
@@ -611,21 +534,81 @@ private:
         keypad(stdscr, TRUE);
         set_escdelay(25);
         curs_set(0);
+        mouse_ = mousemask(mouse_events, nullptr) != 0;
+        mouseinterval(200);
         pal_ = make_palette();
         wbkgdset(stdscr, ' ' | pal_.desktop);
+        watch_signals(files_, mouse_);
+    }
+
+    // Back from Ctrl-Z: the terminal's modes are back (frontend_tty_term.cpp);
+    // the mouse is asked for again and everything is drawn anew.
+    void resume() {
+        if (mouse_) {
+            mousemask(0, nullptr);
+            mousemask(mouse_events, nullptr);
+        }
+        keypad(stdscr, TRUE);
+        clearok(curscr, TRUE);
+        dirty_ = true;
+    }
+
+    // A modal box disables its owner, whose menu then closes, as on Windows.
+    bool menu_usable() const {
+        HWND main = main_window();
+        return main && IsWindowEnabled(main) && !innermost_modal();
+    }
+
+    std::string hint() const {
+        if (menu_.open)
+            return french_ ? "Entr\xE9"
+                             "e choisir  \xC9"
+                             "chap fermer"
+                           : "Enter choose  Esc close";
+        Window *main = find_window(main_window());
+        if (menu_usable() && main && !main->system_menu.empty())
+            return french_ ? "F10 menu syst\xE8me" : "F10 window menu";
+        return "";
+    }
+
+    // The plan of a box: its column width is chosen once for a terminal size,
+    // so that a box does not change shape while its texts change (a copy).
+    DialogPlan plan_of(HWND hwnd, int cols, int rows) {
+        DialogSpec spec = dialog_spec(hwnd);
+        auto it = scales_.find(hwnd);
+        if (it != scales_.end() && it->second.cols == cols && it->second.rows == rows)
+            return plan_dialog(spec, cols, rows, it->second.scale);
+        DialogPlan plan = plan_dialog(spec, cols, rows);
+        scales_[hwnd] = ChosenScale{cols, rows, plan.scale};
+        return plan;
     }
 
     void redraw() {
         dirty_ = false;
         last_draw_ = steady::now();
-        Area screen{0, 0, std::max(0, LINES), std::max(0, COLS)};
-        Area desktop{0, 0, std::max(0, LINES - 1), screen.right};
+        int lines = std::max(0, LINES), columns = std::max(0, COLS);
+        Area screen{0, 0, lines, columns};
+        Area desktop{0, 0, std::max(0, lines - 1), columns};
         werase(stdscr);
+        targets_.clear();
         HWND main = main_window();
-        for (HWND h : top_level_windows())
-            if (h != main) draw_dialog(desktop, h, pal_);
-        if (menu_.open && !find_window(main)) menu_ = WindowMenu{};
-        draw_status(screen, menu_.open, french_, pal_);
+        int need_cols = 0, need_rows = 0;
+        std::map<HWND, ChosenScale> kept;
+        for (HWND h : top_level_windows()) {
+            Window *w = h != main ? shown_dialog(h) : nullptr;
+            if (!w) continue;
+            DialogPlan plan = plan_of(h, desktop.right, desktop.bottom);
+            kept[h] = scales_[h];
+            need_cols = std::max(need_cols, plan.cols);
+            need_rows = std::max(need_rows, plan.rows + 1);
+            draw_dialog(desktop, *w, plan, pal_, targets_);
+        }
+        scales_ = kept;
+        if (menu_.open && !menu_usable()) menu_ = WindowMenu{};
+        std::string warning;
+        if (need_cols > columns || need_rows > lines)
+            warning = too_small_text(columns, lines, std::max(need_cols, columns), std::max(need_rows, lines), french_);
+        draw_status(screen, hint(), warning, pal_);
         if (menu_.open) draw_menu(screen, menu_, french_, pal_);
         wrefresh(stdscr);
     }
@@ -637,7 +620,8 @@ private:
         if (deadline && !clock_is_virtual()) {
             uint64_t now = clock_now();
             if (now >= *deadline) return true;
-            wait = static_cast<int>(std::min<uint64_t>(*deadline - now, 60'000));
+            // In slices, so that a resumed terminal is drawn again soon.
+            wait = static_cast<int>(std::min<uint64_t>(*deadline - now, 500));
         }
         wtimeout(stdscr, wait);
         wint_t ch = 0;
@@ -654,24 +638,31 @@ private:
             dirty_ = true;
             return false;
         }
-        if ((kind == KEY_CODE_YES && ch == KEY_F(10)) || (kind == OK && ch == 27 && space_follows())) {
-            toggle_menu();
-            return false;
+        if (kind == KEY_CODE_YES && ch == KEY_MOUSE) return on_mouse();
+        if (kind == KEY_CODE_YES && ch == KEY_F(10)) return toggle_menu();
+        if (kind == KEY_CODE_YES && ch == KEY_F(52)) return alt_f4();  // xterm's Alt+F4
+        if (kind == OK && ch == 27) {
+            if (auto alt = alt_key()) return *alt;
         }
+        if (!menu_.open && kind == OK && ch > L' ' && ch != 0x7F) return typed(ansi_of(ch));
         auto key = key_of(kind, ch);
         if (!key) return false;
         return menu_.open ? menu_key(*key) : send_key(*key);
     }
 
-    // Alt+Space reaches curses as Escape immediately followed by a space.
-    bool space_follows() {
+    // Alt with a key reaches curses as Escape immediately followed by that
+    // key: Alt+Space opens the window menu, Alt+F4 closes, Alt+letter
+    // presses as the letter does. Nothing when Escape stands alone.
+    std::optional<bool> alt_key() {
         wtimeout(stdscr, 0);
         wint_t next = 0;
         int kind = wget_wch(stdscr, &next);
-        if (kind == OK && next == L' ') return true;
+        if (kind == OK && next == L' ') return toggle_menu();
+        if (kind == KEY_CODE_YES && next == KEY_F(4)) return alt_f4();
+        if (kind == OK && next > L' ' && next != 0x7F && !menu_.open) return typed(ansi_of(next));
         if (kind == OK) unget_wch(static_cast<wchar_t>(next));
         if (kind == KEY_CODE_YES) ungetch(static_cast<int>(next));
-        return false;
+        return std::nullopt;
     }
 
     // Keys go to the innermost modal element; with none, Enter on the
@@ -687,21 +678,89 @@ private:
         return true;
     }
 
-    // A window disabled by a modal element offers no menu, as on Windows.
-    void toggle_menu() {
+    // A letter goes to a focused list box (type-ahead); else it presses the
+    // button whose mnemonic it is. In a message box a button without one
+    // answers to its first letter: O for OK.
+    bool typed(char c) {
+        HWND modal = innermost_modal();
+        if (!c || !modal) return false;
+        HWND focus = GetFocus();
+        if (focus && IsChild(modal, focus) && listbox_items(focus)) {
+            PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(c), 1);
+            return true;
+        }
+        Window *w = find_window(modal);
+        DialogState *d = dialog_state(modal);
+        if (!w || !d) return false;
+        for (bool first_letter : {false, true}) {
+            if (first_letter && !d->message_box) break;
+            for (Window *b : shown_controls(*w)) {
+                if (!is_push_button(*b) || (b->style & WS_DISABLED)) continue;
+                int key = mnemonic_position(b->text);
+                std::string label = strip_mnemonics(b->text);
+                if (first_letter ? key >= 0 || label.empty() || fold(label[0]) != fold(c)
+                                 : key < 0 || fold(label[static_cast<size_t>(key)]) != fold(c))
+                    continue;
+                std::string error;
+                return user_press(modal, static_cast<int>(b->id), error);
+            }
+        }
+        return false;
+    }
+
+    // As the close box: an OK box or a dialog with a Cancel closes, a Yes/No
+    // box (its Close greyed) and a box without a window menu do nothing.
+    bool alt_f4() {
+        HWND modal = innermost_modal();
+        if (!modal || menu_.open) return false;
+        std::string error;
+        return user_close(modal, error);
+    }
+
+    // A click presses a push button or selects a list entry of the box that
+    // has the input; a double click on an entry also tells the dialog, as
+    // LBN_DBLCLK does. Clicks anywhere else do nothing.
+    bool on_mouse() {
+        MEVENT ev{};
+        if (getmouse(&ev) != OK || menu_.open) return false;
+        const Target *hit = nullptr;
+        for (const auto &t : targets_)
+            if (ev.y >= t.area.top && ev.y < t.area.bottom && ev.x >= t.area.left && ev.x < t.area.right) hit = &t;
+        if (ev.bstate & BUTTON1_PRESSED) {
+            pressed_ = hit ? hit->control : nullptr;
+            return false;
+        }
+        bool click = (ev.bstate & (BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED)) ||
+                     ((ev.bstate & BUTTON1_RELEASED) && hit && hit->control == pressed_);
+        pressed_ = nullptr;
+        if (!click || !hit || hit->dialog != innermost_modal() || !IsWindowEnabled(hit->control)) return false;
+        if (hit->item < 0) {
+            std::string error;
+            return user_press(hit->dialog, GetDlgCtrlID(hit->control), error);
+        }
+        PostMessageA(hit->control, WM_HOST_PICKITEM, static_cast<WPARAM>(hit->item), 0);
+        Window *list = find_window(hit->control);
+        if ((ev.bstate & BUTTON1_DOUBLE_CLICKED) && list && (list->style & LBS_NOTIFY))
+            PostMessageA(hit->dialog, WM_COMMAND, MAKEWPARAM(list->id, LBN_DBLCLK),
+                         reinterpret_cast<LPARAM>(hit->control));
+        return true;
+    }
+
+    // The owner of a modal box offers no menu, as on Windows.
+    bool toggle_menu() {
         dirty_ = true;
         if (menu_.open) {
             menu_ = WindowMenu{};
-            return;
+            return false;
         }
-        HWND main = main_window();
-        if (main && IsWindowEnabled(main)) menu_.items = user_open_window_menu(main);
+        if (menu_usable()) menu_.items = user_open_window_menu(main_window());
         if (menu_.items.empty()) {
             beep();
-            return;
+            return false;
         }
         menu_.open = true;
         menu_.selected = menu_.next_enabled(-1, 1);
+        return false;
     }
 
     bool menu_key(Key key) {
@@ -719,15 +778,47 @@ private:
         return enabled;
     }
 
+    struct ChosenScale {
+        int cols = 0, rows = 0, scale = 100;
+    };
+
     bool french_;
     bool active_ = false;
     bool dirty_ = true;
+    bool mouse_ = false;
+    TerminalFiles files_;
+    SCREEN *screen_ = nullptr;
     steady::time_point last_draw_{};
     Palette pal_;
     WindowMenu menu_;
+    std::vector<Target> targets_;
+    HWND pressed_ = nullptr;
+    std::map<HWND, ChosenScale> scales_;
 };
 
 }  // namespace
+
+namespace tty {
+
+DialogSpec dialog_spec(HWND hwnd) {
+    DialogSpec spec;
+    Window *w = find_window(hwnd);
+    if (!w) return spec;
+    DialogState *d = dialog_state(hwnd);
+    spec.base_x = d && d->base_x > 0 ? d->base_x : 6;
+    spec.base_y = d && d->base_y > 0 ? d->base_y : 13;
+    RECT in = nonclient_insets(w->style, w->ex_style);
+    spec.width = std::max<int>(0, w->rect.right - w->rect.left - in.left - in.right);
+    spec.height = std::max<int>(0, w->rect.bottom - w->rect.top - in.top - in.bottom);
+    spec.caption = caption_of(*w);
+    for (Window *c : shown_controls(*w)) {
+        TextFlow flow = flow_of(*c);
+        spec.items.push_back(ItemSpec{c->rect, flow_text(*c, flow), flow});
+    }
+    return spec;
+}
+
+}  // namespace tty
 
 std::unique_ptr<Frontend> make_tty_frontend(const Config &cfg) { return std::make_unique<TtyFrontend>(cfg); }
 
