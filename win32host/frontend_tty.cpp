@@ -10,6 +10,7 @@
 #include "window_model.h"
 
 #include <commctrl.h>
+#include <poll.h>
 #include <strings.h>
 #include <unistd.h>
 
@@ -628,9 +629,16 @@ private:
         errno = 0;
         int kind = wget_wch(stdscr, &ch);
         if (kind != ERR) return on_key(kind, ch);
-        if (wait < 0 && errno != EINTR)
+        if (wait < 0 && errno != EINTR && !resumed_pending() && terminal_gone())
             host_error("the terminal closed while " + describe_window(waiting_window()) + " waits");
         return true;
+    }
+
+    // curses also answers ERR once after a read cut short by a signal; only a
+    // hang-up or an error on the terminal ends the wait for good.
+    bool terminal_gone() const {
+        pollfd p{fileno(files_.in), POLLIN, 0};
+        return poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL));
     }
 
     bool on_key(int kind, wint_t ch) {

@@ -29,5 +29,8 @@ void unwatch_signals();
 // True once after the process was continued from a stop: the screen must be
 // drawn again from scratch.
 bool take_resumed();
+// The same without taking it: a read cut short by the stop is not the end
+// of the terminal.
+bool resumed_pending();
 
 }  // namespace w32h::tty

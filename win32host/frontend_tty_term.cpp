@@ -261,6 +261,8 @@ void unwatch_signals() {
     g_fd = -1;
 }
 
+bool resumed_pending() { return g_resumed != 0; }
+
 bool take_resumed() {
     if (!g_resumed) return false;
     g_resumed = 0;

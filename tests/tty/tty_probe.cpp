@@ -4,6 +4,7 @@
 // of them the program's own flows reach. "tty_probe 608" shows the port
 // selection; a double click on an entry ends it with 1000 + the entry.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdlib>
 
@@ -52,6 +53,7 @@ INT_PTR CALLBACK ProbeProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM) {
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
     int nTemplate = std::atoi(lpCmdLine);
+    InitCommonControls();
     DialogBoxParamA(hInstance, MAKEINTRESOURCEA(nTemplate), NULL, ProbeProc, 0);
     return 0;
 }
