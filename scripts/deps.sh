@@ -7,7 +7,7 @@ set -euo pipefail
 want=${1:-test}
 packages=(cmake ninja-build g++ llvm libncurses-dev)
 if [ "$want" = test ]; then
-  packages+=(libgtest-dev g++-mingw-w64-i686 wine32:i386)
+  packages+=(libgtest-dev g++-mingw-w64-i686 wine32:i386 tmux)
 fi
 
 missing=()

@@ -87,12 +87,17 @@ std::optional<bool> terminal_is_utf8(int fd) {
 // is named but not installed (fr_FR on a minimal system), or one of another
 // character set, must not stop a UTF-8 terminal from showing accents and
 // lines: the terminal itself is asked.
+// On a UTF-8 terminal lines are drawn as Unicode characters rather than
+// through the terminal's line-drawing set, which several terminals (PuTTY,
+// screen) do not honour in UTF-8 mode.
 void set_character_set(int fd) {
     bool installed = std::setlocale(LC_CTYPE, "") != nullptr;
-    if (installed && locale_is_utf8()) return;
-    std::optional<bool> utf8 = terminal_is_utf8(fd);
-    if (!utf8) utf8 = name_says_utf8();
-    if (*utf8) std::setlocale(LC_CTYPE, "C.UTF-8");
+    if (!installed || !locale_is_utf8()) {
+        std::optional<bool> utf8 = terminal_is_utf8(fd);
+        if (!utf8) utf8 = name_says_utf8();
+        if (*utf8) std::setlocale(LC_CTYPE, "C.UTF-8");
+    }
+    if (locale_is_utf8()) setenv("NCURSES_NO_UTF8_ACS", "1", 0);
 }
 
 // ---- TERM ------------------------------------------------------------------------

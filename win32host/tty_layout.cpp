@@ -278,7 +278,7 @@ DialogPlan plan_dialog(const DialogSpec &spec, int max_cols, int max_rows, int s
                 whole = p;
                 break;
             }
-            if (!whole) whole = p;
+            if (!whole || p.cols < whole->cols) whole = p;  // the least the terminal needs
         }
         if (whole) plan = *whole;
     }

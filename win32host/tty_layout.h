@@ -97,8 +97,8 @@ struct DialogPlan {
 // rectangles at one column per base unit ("Taille" in 20 dialog units), so
 // columns are made narrower, in steps of 5 %, down to 60 %, until every text
 // shows whole and the box fits max_cols; the widest such columns win. When no
-// width fits the terminal, the texts are kept whole and the box is wider than
-// max_cols. A caption wider than the box widens it. A box taller than
+// width fits the terminal, the texts are kept whole in the narrowest box,
+// wider than max_cols. A caption wider than the box widens it. A box taller than
 // max_rows loses rows that no control touches, the longest blank runs
 // first. scale, when not 0, is taken instead of choosing one.
 DialogPlan plan_dialog(const DialogSpec &spec, int max_cols, int max_rows, int scale = 0);

@@ -122,14 +122,34 @@ TEST_P(TtyTexts, EveryDialogTemplateShowsItsTextsWhole) {
 // Texts with their arguments at their longest: a platform name, a file
 // name and error numbers of ten digits.
 TEST_P(TtyTexts, EveryMessageShowsWholeUnderEveryCaption) {
-    const UINT texts[] = {IDS_SYNTAX_TEXT, IDS_CONFIRM_COMPLETE_SETUP, IDS_CONFIRM_COMPLETE_DELETION,
-                          IDS_CONFIRM_SIMPLE_DELETION, IDS_CONFIRM_SIMPLE_SETUP, IDS_BACKUP_FAILED_CONTINUE,
-                          IDS_COPY_FAILED_CONTINUE, IDS_ERR_CLASS, IDS_ERR_WINDOW, IDS_ERR_MEMORY, IDS_ERR_VERSION,
-                          IDS_ERR_UNSUPPORTED, IDS_ERR_UNKNOWN_VERSION, IDS_ERR_TARGET_FOLDERS,
-                          IDS_ERR_FILE_PROPERTIES, IDS_ERR_DATA_HANDLE, IDS_ERR_COPY_OPEN_SOURCE,
-                          IDS_ERR_COPY_CREATE_TARGET, IDS_ERR_COPY_READ, IDS_ERR_COPY_WRITE, IDS_ERR_DRIVER_SETUP,
-                          IDS_ERR_PRINTER_SETUP, IDS_ERR_PRINTER_DELETE_STEP1, IDS_ERR_PRINTER_DELETE_STEP2,
-                          IDS_ERR_DRIVER_DELETE, IDS_ERR_FILE_DELETE, IDS_ERR_RESTART, IDS_ERR_FORM_DELETE};
+    const UINT texts[] = {IDS_SYNTAX_TEXT,
+                          IDS_CONFIRM_COMPLETE_SETUP,
+                          IDS_CONFIRM_COMPLETE_DELETION,
+                          IDS_CONFIRM_SIMPLE_DELETION,
+                          IDS_CONFIRM_SIMPLE_SETUP,
+                          IDS_BACKUP_FAILED_CONTINUE,
+                          IDS_COPY_FAILED_CONTINUE,
+                          IDS_ERR_CLASS,
+                          IDS_ERR_WINDOW,
+                          IDS_ERR_MEMORY,
+                          IDS_ERR_VERSION,
+                          IDS_ERR_UNSUPPORTED,
+                          IDS_ERR_UNKNOWN_VERSION,
+                          IDS_ERR_TARGET_FOLDERS,
+                          IDS_ERR_FILE_PROPERTIES,
+                          IDS_ERR_DATA_HANDLE,
+                          IDS_ERR_COPY_OPEN_SOURCE,
+                          IDS_ERR_COPY_CREATE_TARGET,
+                          IDS_ERR_COPY_READ,
+                          IDS_ERR_COPY_WRITE,
+                          IDS_ERR_DRIVER_SETUP,
+                          IDS_ERR_PRINTER_SETUP,
+                          IDS_ERR_PRINTER_DELETE_STEP1,
+                          IDS_ERR_PRINTER_DELETE_STEP2,
+                          IDS_ERR_DRIVER_DELETE,
+                          IDS_ERR_FILE_DELETE,
+                          IDS_ERR_RESTART,
+                          IDS_ERR_FORM_DELETE};
     const UINT captions[] = {IDS_APP_TITLE, IDS_SYNTAX_CAPTION, IDS_DELETION_TITLE, IDS_SETUP_FAILURE_CAPTION,
                              IDS_DELETION_FAILURE_CAPTION};
     int shown = 0;
