@@ -106,6 +106,21 @@ expect_end() {
     [ "$modes" = "0 1 0 0 0" ] || fail "terminal modes (alternate cursor keypad-cursor keypad mouse) are $modes"
 }
 
+# Blank rows of the box right above the line showing first, and right below
+# the line showing last.
+blank_rows_around() {
+    screen | awk -v first="$1" -v last="$2" '
+        { line[NR] = $0 }
+        index($0, first) && !top { top = NR }
+        index($0, last) { bottom = NR }
+        END {
+            blank = "^ *\342\224\202 *\342\224\202 *$"
+            for (i = top - 1; i > 0 && line[i] ~ blank; i--) above++
+            for (i = bottom + 1; line[i] ~ blank; i++) below++
+            print above + 0, below + 0
+        }'
+}
+
 answer() { grep -q "\"answer\":\"$1\"" "$work/t.jsonl" 2>/dev/null || fail "the transcript has no answer $1"; }
 ended_with() { grep -q "\"event\":\"enddialog\".*\"result\":$1[,}]" "$work/t.jsonl" 2>/dev/null || fail "no dialog ended with $1"; }
 
@@ -144,6 +159,8 @@ ConfirmationWholeAt80x24)
     expect_shown "Please confirm complete setup of : Ordane Driver"
     expect_shown "< Yes >"
     expect_shown "[ No ]"
+    [ "$(blank_rows_around "Please confirm" "< Yes >")" = "1 1" ] ||
+        fail "uneven space above and below the contents: $(blank_rows_around "Please confirm" "< Yes >")"
     expect_hidden "F10"
     keys F10
     sleep 0.3
