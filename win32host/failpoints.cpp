@@ -37,11 +37,8 @@ std::map<std::string, unsigned long, std::less<>> &counts() {
     return c;
 }
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
+// Blanks around names and numbers are allowed; only spaces count.
+std::string_view trim(std::string_view s) { return w32h::trim(s, " "); }
 
 template <class T>
 bool parse_number(std::string_view text, T &out) {
@@ -90,6 +87,11 @@ std::optional<std::string> parse_fail_rules(std::string_view text) {
     rules() = std::move(parsed);
     counts().clear();
     return std::nullopt;
+}
+
+void reset_fail_rules() {
+    rules().clear();
+    counts().clear();
 }
 
 bool injected_failure(const char *function, DWORD default_error) {

@@ -56,6 +56,38 @@ void set_config(const Config &cfg);
 
 std::optional<WindowsVersion> parse_windows_version(std::string_view text);
 
+// ---- process (process.cpp, reset.cpp) ---------------------------------------
+
+// The raw command line; it lives as long as the process, as GetCommandLineA's
+// does, and the tail handed to WinMain points into it.
+std::string &command_line_buffer();
+
+// Returns every piece of the host's process state to what a fresh process
+// has: windows and the classes programs registered (the system classes stay),
+// the message queue, focus and activation, timers, loaded icons, the global
+// heap, fail rules and their counts, the front-end, the configuration, the
+// transcript, the clock and the last error. The resource images registered
+// at start-up stay. Tests call it between tests; a program never does.
+void reset_host();
+// What a finished piece of work left running, one line per kind (windows,
+// posted messages, timers); empty when nothing is left.
+std::string host_leftovers();
+
+// The resets of each area, which reset_host calls in turn.
+void reset_config();
+void reset_fail_rules();
+void reset_clock();
+void reset_global_heap();
+
+// ---- text ----------------------------------------------------------------------
+
+// The text without any of the blank characters at either end.
+inline std::string_view trim(std::string_view text, std::string_view blanks) {
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 // ---- errors (errors.cpp) ----------------------------------------------------
 
 DWORD win32_error_from_errno(int err);
