@@ -80,7 +80,8 @@ std::string read_script(const std::string &path) {
                      "(WIN32HOST_UI=tty shows the dialogs instead)\n");
     std::string text;
     char buf[4096];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, in)) > 0;) text.append(buf, n);
+    // One Ctrl-D ends a script typed at the terminal: no read after end of file.
+    for (size_t n; !std::feof(in) && (n = std::fread(buf, 1, sizeof buf, in)) > 0;) text.append(buf, n);
     if (in != stdin) std::fclose(in);
     return text;
 }

@@ -293,6 +293,16 @@ RedirectedOutputDrawsOnTheTerminal)
     keys n
     expect_end 0
     ;;
+ScriptFromTheKeyboardIsAnnounced)
+    start 80 24
+    run "LANG=C.UTF-8 WIN32HOST_UI=script" "$program /OS=WINNT40 > $work/out.txt"
+    wait_for "reading the answers script from the terminal; end it with Ctrl-D"
+    type_line "no"
+    sleep 0.3
+    keys C-d
+    expect_end 1
+    answer no
+    ;;
 # ---- suspend, signals, exit codes -------------------------------------------------
 SuspendAndResumeKeepKeypad)
     start 80 24
