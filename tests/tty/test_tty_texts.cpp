@@ -52,6 +52,12 @@ private:
     void check(HWND box) {
         tty::DialogSpec spec = tty::dialog_spec(box);
         std::string name = describe_window(box);
+        // Windows widens a message box to its caption: the box itself, not
+        // only its drawing, holds the caption.
+        DialogState *d = dialog_state(box);
+        if (d && d->message_box &&
+            tty::cells_from_pixels(spec.width, spec.base_x) < static_cast<int>(spec.caption.size()) + 2)
+            faults.push_back(name + ": the message box is narrower than its caption");
         for (Screen s : screens) {
             tty::DialogPlan plan = tty::plan_dialog(spec, s.cols, s.rows - 1);
             std::string where = name + " at " + std::to_string(s.cols) + "x" + std::to_string(s.rows) + ": ";
