@@ -13,11 +13,26 @@ namespace {
 
 // The entry points that honour WIN32HOST_FAIL.
 constexpr std::array failable{
-    "CreateWindowExA", "DialogBoxIndirectParamA",
-    "DialogBoxParamA", "GetVersionExA",
-    "GlobalAlloc",     "KillTimer",
-    "LoadIconA",       "LoadStringA",
-    "MessageBoxA",     "RegisterClassA",
+    "AddPrinterA",
+    "AddPrinterDriverA",
+    "ClosePrinter",
+    "CreateWindowExA",
+    "DeleteFormA",
+    "DeletePrinter",
+    "DeletePrinterDriverA",
+    "DialogBoxIndirectParamA",
+    "DialogBoxParamA",
+    "EnumPortsA",
+    "GetPrinterDriverA",
+    "GetPrinterDriverDirectoryA",
+    "GetVersionExA",
+    "GlobalAlloc",
+    "KillTimer",
+    "LoadIconA",
+    "LoadStringA",
+    "MessageBoxA",
+    "OpenPrinterA",
+    "RegisterClassA",
     "SetTimer",
 };
 
