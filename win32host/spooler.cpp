@@ -358,6 +358,22 @@ Printer printer_from_caller(Transaction &store, const PRINTER_INFO_2A &info) {
 }  // namespace
 }  // namespace w32h::spool
 
+namespace w32h {
+
+void reset_printer_handles() {
+    std::lock_guard lock(spool::handles_lock);
+    spool::handles.clear();
+}
+
+std::string printer_handles_left() {
+    std::lock_guard lock(spool::handles_lock);
+    std::string out;
+    for (const auto &[value, h] : spool::handles) out += (out.empty() ? "\"" : ", \"") + h.printer.name + "\"";
+    return out;
+}
+
+}  // namespace w32h
+
 using namespace w32h::spool;
 using w32h::entry_point;
 using w32h::fail_with;
