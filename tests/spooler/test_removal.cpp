@@ -2,6 +2,7 @@
 // the spooler reports, the form "Card" on the NT family only, messages 142,
 // 144, 148 and 158 under caption string 160, and the data file deleted only
 // in a complete deletion and only when the spooler told where it lies.
+#include <algorithm>
 #include <cstring>
 
 #include "spooler_fixture.h"
@@ -11,6 +12,7 @@ namespace {
 using hosttest::ScriptedUser;
 using hosttest::Transcript;
 using spoolertest::SpoolerProgram;
+namespace fs = std::filesystem;
 
 class Removal : public SpoolerProgram {
 protected:

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "api.h"
+#include "machine.h"
 #include "spooler_store.h"
 
 namespace w32h::tool {
