@@ -52,11 +52,8 @@ std::map<std::string, unsigned long, std::less<>> &counts() {
     return c;
 }
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
+// Blanks around names and numbers are allowed; only spaces count.
+std::string_view trim(std::string_view s) { return w32h::trim(s, " "); }
 
 template <class T>
 bool parse_number(std::string_view text, T &out) {

@@ -82,6 +82,15 @@ void reset_printer_handles();
 // The printer handles still open, for host_leftovers; empty when none.
 std::string printer_handles_left();
 
+// ---- text ----------------------------------------------------------------------
+
+// The text without any of the blank characters at either end.
+inline std::string_view trim(std::string_view text, std::string_view blanks) {
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 // ---- errors (errors.cpp) ----------------------------------------------------
 
 DWORD win32_error_from_errno(int err);
