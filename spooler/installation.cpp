@@ -5,6 +5,7 @@
 #include <string.h>
 #include <winspool.h>
 
+#include "handles.h"
 #include "messages.h"
 #include "platform.h"
 #include "resource.h"
@@ -50,11 +51,11 @@ void FormDependentFiles(LPSTR pszList, const PlatformRecord *pRecord, LONG nPlat
 }  // namespace
 
 void RunSilentCleanUp(void) {
-    HANDLE hPrinter = NULL;
+    unique_printer printer;
 
-    if (SpoolerOpenPrinter(g_szPrinterName, &hPrinter)) {
-        SpoolerDeletePrinter(hPrinter);
-        SpoolerClosePrinter(hPrinter);
+    if (SpoolerOpenPrinter(g_szPrinterName, printer.put())) {
+        SpoolerDeletePrinter(printer.get());
+        printer.reset(); /* closed before its driver goes */
     }
     SpoolerDeletePrinterDriver(g_szDriverName);
 }
@@ -82,7 +83,7 @@ int RegisterPrinterDriver(HWND hMainWindow, LONG nPlatform) {
 
 int CreateLocalPrinter(HWND hMainWindow, LONG nPlatform, LPCSTR pszPortName) {
     PRINTER_INFO_2A info;
-    HANDLE hPrinter;
+    unique_printer printer;
 
     (void)nPlatform; /* the printer is the same on every platform */
     memset(&info, 0, sizeof info);
@@ -100,11 +101,8 @@ int CreateLocalPrinter(HWND hMainWindow, LONG nPlatform, LPCSTR pszPortName) {
     info.pParameters = NULL;
     info.pSecurityDescriptor = NULL;
     info.Attributes = ORDANE_PRINTER_ATTRIBUTES;
-    hPrinter = SpoolerAddPrinter(&info);
-    if (hPrinter) {
-        SpoolerClosePrinter(hPrinter);
-        return 1;
-    }
+    printer.reset(SpoolerAddPrinter(&info));
+    if (printer) return 1; /* and the handle is closed at once */
     ShowSpoolerFailure(hMainWindow, IDS_ERR_PRINTER_SETUP, GetLastError());
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <winspool.h>
 
 #include "deploy.h"
+#include "handles.h"
 #include "resource.h"
 #include "setup_ordane.h"
 #include "spooler.h"
@@ -26,14 +27,13 @@ BOOL FillPorts(LPVOID pContext, LPBYTE pBuffer, DWORD cbBuf, LPDWORD pcbNeeded) 
 void FillPortList(HWND hDlg) {
     PortQuery query = {0};
     char szEntry[PORT_NAME_SIZE];
-    LPBYTE pBuffer = QuerySpooler(FillPorts, &query);
-    PORT_INFO_2A *pPorts = (PORT_INFO_2A *)pBuffer;
+    unique_global buffer((HGLOBAL)QuerySpooler(FillPorts, &query));
+    const PORT_INFO_2A *pPorts = (const PORT_INFO_2A *)buffer.get();
 
-    if (!pBuffer) return;
+    if (!pPorts) return;
     for (DWORD i = 0; i < query.nCount; i++)
         if (FormatPortEntry(szEntry, pPorts[i].pPortName, pPorts[i].pDescription))
             SendDlgItemMessageA(hDlg, IDC_PORT_LIST, LB_ADDSTRING, 0, (LPARAM)szEntry);
-    GlobalFree((HGLOBAL)pBuffer);
 }
 
 void OnInitDialog(HWND hDlg) {

@@ -4,6 +4,7 @@
  * unregisters the driver and, in a complete deletion, deletes that file. */
 #include <winspool.h>
 
+#include "handles.h"
 #include "messages.h"
 #include "platform.h"
 #include "resource.h"
@@ -33,36 +34,33 @@ BOOL FillDriverInfo(LPVOID pContext, LPBYTE pBuffer, DWORD cbBuf, LPDWORD pcbNee
 /* The installed driver's data file, or the empty text when the spooler does
  * not tell it. */
 void NoteDataFilePath(HANDLE hPrinter, LPSTR pszDataFilePath) {
-    LPBYTE pBuffer = QuerySpooler(FillDriverInfo, &hPrinter);
-    DRIVER_INFO_2A *pInfo = (DRIVER_INFO_2A *)pBuffer;
+    unique_global buffer((HGLOBAL)QuerySpooler(FillDriverInfo, &hPrinter));
+    const DRIVER_INFO_2A *pInfo = (const DRIVER_INFO_2A *)buffer.get();
 
     pszDataFilePath[0] = '\0';
-    if (!pBuffer) return;
-    if (pInfo->pDataFile) lstrcpynA(pszDataFilePath, pInfo->pDataFile, DATA_FILE_PATH_SIZE);
-    GlobalFree((HGLOBAL)pBuffer);
+    if (pInfo && pInfo->pDataFile) lstrcpynA(pszDataFilePath, pInfo->pDataFile, DATA_FILE_PATH_SIZE);
 }
 
 }  // namespace
 
+/* The printer handle is closed on every path after a successful open. */
 int RemovePrinter(HWND hMainWindow, LPSTR pszDataFilePath, LONG nPlatform) {
-    HANDLE hPrinter = NULL;
+    unique_printer printer;
     char szCaption[128] = "";
 
-    if (!SpoolerOpenPrinter(g_szPrinterName, &hPrinter)) {
+    if (!SpoolerOpenPrinter(g_szPrinterName, printer.put())) {
         ShowDeletionFailure(hMainWindow, IDS_ERR_PRINTER_DELETE_STEP1, GetLastError());
         return 0;
     }
-    NoteDataFilePath(hPrinter, pszDataFilePath);
-    if (!SpoolerDeletePrinter(hPrinter)) {
+    NoteDataFilePath(printer.get(), pszDataFilePath);
+    if (!SpoolerDeletePrinter(printer.get())) {
         ShowDeletionFailure(hMainWindow, IDS_ERR_PRINTER_DELETE_STEP2, GetLastError());
-        SpoolerClosePrinter(hPrinter);
         return 0;
     }
-    if (nPlatform != PLATFORM_WIN95 && nPlatform != PLATFORM_WIN98 && !SpoolerDeleteForm(hPrinter, g_szFormName)) {
+    if (nPlatform != PLATFORM_WIN95 && nPlatform != PLATFORM_WIN98 && !SpoolerDeleteForm(printer.get(), g_szFormName)) {
         LoadStringA(g_hInstance, IDS_DELETION_FAILURE_CAPTION, szCaption, sizeof szCaption);
         ShowMessageString(hMainWindow, szCaption, IDS_ERR_FORM_DELETE);
     }
-    SpoolerClosePrinter(hPrinter);
     return 1;
 }
 

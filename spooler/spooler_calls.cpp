@@ -28,8 +28,6 @@ BOOL SpoolerDeletePrinter(HANDLE hPrinter) { return DeletePrinter(hPrinter); }
 
 BOOL SpoolerDeleteForm(HANDLE hPrinter, LPCSTR pszFormName) { return DeleteFormA(hPrinter, (LPSTR)pszFormName); }
 
-void SpoolerClosePrinter(HANDLE hPrinter) { ClosePrinter(hPrinter); }
-
 BOOL SpoolerDeletePrinterDriver(LPCSTR pszDriverName) {
     return DeletePrinterDriverA(NULL, NULL, (LPSTR)pszDriverName);
 }

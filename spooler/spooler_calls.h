@@ -1,7 +1,8 @@
 /* spooler_calls.h - SetupOrdane's calls into the print spooler, each in one
  * place: every call addresses the local machine and the running Windows
  * (null server name, null environment), and every result of unknown size is
- * fetched by the one size-query helper. */
+ * fetched by the one size-query helper. ClosePrinter has its one place in
+ * unique_printer (handles.h). */
 #ifndef SETUPORDANE_SPOOLER_CALLS_H
 #define SETUPORDANE_SPOOLER_CALLS_H
 
@@ -14,7 +15,6 @@ BOOL SpoolerOpenPrinter(LPCSTR pszPrinterName, LPHANDLE phPrinter);
 BOOL SpoolerGetPrinterDriver(HANDLE hPrinter, LPBYTE pBuffer, DWORD cbBuf, LPDWORD pcbNeeded);
 BOOL SpoolerDeletePrinter(HANDLE hPrinter);
 BOOL SpoolerDeleteForm(HANDLE hPrinter, LPCSTR pszFormName);
-void SpoolerClosePrinter(HANDLE hPrinter);
 BOOL SpoolerDeletePrinterDriver(LPCSTR pszDriverName);
 BOOL SpoolerAddPrinterDriver(DRIVER_INFO_3A *pDriverInfo);
 HANDLE SpoolerAddPrinter(PRINTER_INFO_2A *pPrinterInfo);
