@@ -3,6 +3,7 @@
  * registration with the platform's driver set, and creation of the local
  * printer that prints raw data on the chosen port. */
 #include <string.h>
+#include <windows.h>
 #include <winspool.h>
 
 #include "handles.h"

@@ -1,6 +1,7 @@
 /* port_dialog.cpp - the port selection dialog (template 608): lists the
  * spooler's ports as "NAME  (DESCRIPTION)" and puts the chosen port's name,
  * the entry cut at its first blank, into the port name buffer. */
+#include <windows.h>
 #include <winspool.h>
 
 #include "deploy.h"

@@ -2,6 +2,7 @@
  * which notes where the installed driver's data file lies and deletes the
  * printer and, on the NT family, the form "Card"; and driver removal, which
  * unregisters the driver and, in a complete deletion, deletes that file. */
+#include <windows.h>
 #include <winspool.h>
 
 #include "handles.h"
