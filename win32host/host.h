@@ -103,6 +103,10 @@ std::optional<std::string> parse_fail_rules(std::string_view text);
 // Counts one call of the named entry point; when this call is to fail, sets
 // the last error (the configured one, else default_error) and returns true.
 bool injected_failure(const char *function, DWORD default_error);
+// The same for entry points that can also come up short ("=short"): counts
+// the call and says which fault, if any, it meets.
+enum class Fault { none, fail, short_count };
+Fault injected_fault(const char *function, DWORD default_error);
 
 // ---- code pages (codepage.cpp) ------------------------------------------------
 
