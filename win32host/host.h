@@ -66,12 +66,12 @@ std::string &command_line_buffer();
 // Returns every piece of the host's process state to what a fresh process
 // has: windows and the classes programs registered (the system classes stay),
 // the message queue, focus and activation, timers, loaded icons, the global
-// heap, fail rules and their counts, the front-end, the configuration, the
-// transcript, the clock and the last error. The resource images registered
+// heap, open handles, fail rules and their counts, the front-end, the
+// configuration, the transcript, the clock and the last error. The resource images registered
 // at start-up stay. Tests call it between tests; a program never does.
 void reset_host();
 // What a finished piece of work left running, one line per kind (windows,
-// posted messages, timers); empty when nothing is left.
+// posted messages, timers, open handles); empty when nothing is left.
 std::string host_leftovers();
 
 // The resets of each area, which reset_host calls in turn.
@@ -101,6 +101,10 @@ std::optional<std::string> parse_fail_rules(std::string_view text);
 // Counts one call of the named entry point; when this call is to fail, sets
 // the last error (the configured one, else default_error) and returns true.
 bool injected_failure(const char *function, DWORD default_error);
+// The same for entry points that can also come up short ("=short"): counts
+// the call and says which fault, if any, it meets.
+enum class Fault { none, fail, short_count };
+Fault injected_fault(const char *function, DWORD default_error);
 // The entry points that honour WIN32HOST_FAIL, sorted; README lists the same.
 std::span<const char *const> failable_functions();
 
