@@ -43,6 +43,8 @@ void unlink_window(HWND hwnd) {
     std::erase(s.modal, hwnd);
     if (s.focus == hwnd) s.focus = nullptr;
     if (s.foreground == hwnd) s.foreground = nullptr;
+    // Windows drops what was posted to a window it destroys, EndDialog's
+    // WM_NULL included (DestroyDropsTheMessagesPostedToTheWindowAndItsChildren).
     discard_posted_messages(hwnd);
     s.windows.erase(reinterpret_cast<uintptr_t>(hwnd));
 }
