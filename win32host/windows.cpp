@@ -398,12 +398,6 @@ Window *find_window(HWND hwnd) {
     return it == ws.end() ? nullptr : it->second.get();
 }
 
-Window *checked_window(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return w;
-}
-
 Window &window_or_fail(HWND hwnd) {
     Window *w = find_window(hwnd);
     if (!w) fail_with(ERROR_INVALID_WINDOW_HANDLE);
