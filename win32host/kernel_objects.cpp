@@ -5,6 +5,7 @@
 
 #include "api.h"
 
+#include <cstdio>
 #include <map>
 
 namespace w32h {
@@ -30,19 +31,23 @@ HANDLE add_kernel_object(std::unique_ptr<KernelObject> object) {
     return reinterpret_cast<HANDLE>(value);
 }
 
-std::vector<HANDLE> open_kernel_objects() {
-    std::vector<HANDLE> out;
-    for (const auto &[value, object] : table().objects) out.push_back(reinterpret_cast<HANDLE>(value));
-    return out;
-}
-
-void reset_kernel_objects() { table() = HandleTable{}; }
-
 KernelObject *find_kernel_object(HANDLE handle) {
     auto &objects = table().objects;
     auto it = objects.find(reinterpret_cast<uintptr_t>(handle));
     return it == objects.end() ? nullptr : it->second.get();
 }
+
+std::string open_handles() {
+    std::string out;
+    for (const auto &[value, object] : table().objects) {
+        char text[24];
+        std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+        out += (out.empty() ? "" : ", ") + std::string(text);
+    }
+    return out;
+}
+
+void reset_kernel_objects() { table().objects.clear(); }
 
 }  // namespace w32h
 

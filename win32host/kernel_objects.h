@@ -6,7 +6,7 @@
 #include "host.h"
 
 #include <memory>
-#include <vector>
+#include <string>
 
 namespace w32h {
 
@@ -18,16 +18,15 @@ struct KernelObject {
 // Enters the object in the table and returns its new handle.
 HANDLE add_kernel_object(std::unique_ptr<KernelObject> object);
 
-// The handles still open, oldest first.
-std::vector<HANDLE> open_kernel_objects();
-// Closes every handle and starts the numbering afresh (reset_host).
-void reset_kernel_objects();
-
 // The object of that handle when it is of kind T; nullptr otherwise.
 KernelObject *find_kernel_object(HANDLE handle);
 template <class T>
 T *kernel_object_as(HANDLE handle) {
     return dynamic_cast<T *>(find_kernel_object(handle));
 }
+
+// The handles still open, for host_leftovers; and their closing, for reset_host.
+std::string open_handles();
+void reset_kernel_objects();
 
 }  // namespace w32h

@@ -43,12 +43,6 @@ std::string timers_left() {
     return out;
 }
 
-std::string handles_left() {
-    std::string out;
-    for (HANDLE h : open_kernel_objects()) out += (out.empty() ? "" : ", ") + hex(reinterpret_cast<uintptr_t>(h));
-    return out;
-}
-
 void add_line(std::string &out, const char *kind, const std::string &items) {
     if (!items.empty()) out += std::string(kind) + ": " + items + "\n";
 }
@@ -61,6 +55,7 @@ void reset_host() {
     reset_icons();
     reset_global_heap();
     reset_kernel_objects();
+    reset_printer_handles();
     reset_fail_rules();
     reset_frontend();
     transcript_close();
@@ -75,7 +70,8 @@ std::string host_leftovers() {
     add_line(out, "windows", windows_left());
     add_line(out, "posted messages", messages_left());
     add_line(out, "timers", timers_left());
-    add_line(out, "open handles", handles_left());
+    add_line(out, "handles", open_handles());
+    add_line(out, "printer handles", printer_handles_left());
     return out;
 }
 
