@@ -142,3 +142,28 @@ TEST(GetPrinterDriverDirectoryA, AnswersTheSizeQueryWithInsufficientBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Output(const std::string &command) {
+    std::string out;
+    if (FILE *p = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
+        pclose(p);
+    }
+    return out;
+}
+
+TEST(Win32hostTool, PathPrintsTheHostPathAndHelpListsTheCommands) {
+    std::string prefix = w32h::config().prefix;
+    EXPECT_EQ(prefix + "/drive_c/WINNT/system32/spool/DRIVERS/W32X86/PavoUI.dll\n",
+              Output("WIN32HOST_PREFIX='" + prefix +
+                     "' WIN32HOST_WINVER=nt40 " WIN32HOST_TOOL
+                     " path 'C:\\winnt\\SYSTEM32\\spool\\drivers\\w32x86\\PavoUI.dll' 2>&1"));
+    std::string help = Output(WIN32HOST_TOOL " --help");
+    EXPECT_NE(std::string::npos, help.find("\n  lock PATH "));
+    EXPECT_NE(std::string::npos, help.find("\n  path PATH "));
+}
+
+}  // namespace

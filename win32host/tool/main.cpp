@@ -11,6 +11,7 @@ namespace {
 
 const Command *const commands[] = {
     &lock_command,
+    &path_command,
 };
 
 int print_help(FILE *out) {
