@@ -169,6 +169,20 @@ ConfirmationWholeAt80x24)
     expect_end 1
     answer no
     ;;
+MenuOpenedBeforeABoxClosesUnderIt)
+    # F10 pressed while the program starts opens the window menu before the
+    # confirmation appears; the box disables the main window, so it goes.
+    start 80 24
+    type_line "sleep 0.3; env LANG=C.UTF-8 WIN32HOST_PREFIX=$work/prefix WIN32HOST_TRANSCRIPT=$work/t.jsonl $program /OS=WINNT40"
+    keys F10
+    wait_for "on platform : Windows NT 4.0"
+    sleep 0.5
+    expect_hidden "Restore"
+    expect_hidden "Esc close"
+    keys n
+    expect_end 1
+    answer no
+    ;;
 FrenchConfirmationOuiWithO)
     start 80 24
     run "" "$confirm_fr"
