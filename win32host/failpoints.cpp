@@ -13,15 +13,33 @@ namespace {
 
 // The entry points that honour WIN32HOST_FAIL.
 constexpr std::array failable{
-    "CreateFileA",     "CreateWindowExA",
-    "DeleteFileA",     "DialogBoxIndirectParamA",
-    "DialogBoxParamA", "GetPrinterDriverDirectoryA",
-    "GetSystemDirectoryA", "GetVersionExA",
-    "GlobalAlloc",     "KillTimer",
-    "LoadIconA",       "LoadStringA",
-    "MessageBoxA",     "MoveFileExA",
-    "ReadFile",        "RegisterClassA",
-    "SetTimer",        "WriteFile",
+    "AddPrinterA",
+    "AddPrinterDriverA",
+    "ClosePrinter",
+    "CreateFileA",
+    "CreateWindowExA",
+    "DeleteFileA",
+    "DeleteFormA",
+    "DeletePrinter",
+    "DeletePrinterDriverA",
+    "DialogBoxIndirectParamA",
+    "DialogBoxParamA",
+    "EnumPortsA",
+    "GetPrinterDriverA",
+    "GetPrinterDriverDirectoryA",
+    "GetSystemDirectoryA",
+    "GetVersionExA",
+    "GlobalAlloc",
+    "KillTimer",
+    "LoadIconA",
+    "LoadStringA",
+    "MessageBoxA",
+    "MoveFileExA",
+    "OpenPrinterA",
+    "ReadFile",
+    "RegisterClassA",
+    "SetTimer",
+    "WriteFile",
 };
 
 // The entry points that also take "=short": the call succeeds having done
@@ -102,6 +120,8 @@ std::optional<std::string> parse_fail_rules(std::string_view text) {
     counts().clear();
     return std::nullopt;
 }
+
+std::span<const char *const> failable_functions() { return failable; }
 
 void reset_fail_rules() {
     rules().clear();

@@ -13,9 +13,6 @@
 
 namespace w32h {
 
-std::unique_ptr<Frontend> make_script_frontend(const std::string &script, const std::string &source);
-std::unique_ptr<Frontend> make_tty_frontend(const Config &cfg);
-
 namespace {
 
 std::unique_ptr<Frontend> &slot() {
