@@ -149,7 +149,8 @@ TEST(DialogFocus, GetNextDlgTabItemWrapsAndSkipsDisabledControls) {
     ScriptedUser user("press 11\n");
     Probe p;
     RunDialog(IDD_KEYS, p);
-    EXPECT_EQ((std::vector<int>{IDC_ONE, IDC_TWO, IDC_ONE, IDC_LIST, IDC_LIST}), p.tab_walk);
+    // Backwards from no control finds nothing, as on Windows.
+    EXPECT_EQ((std::vector<int>{IDC_ONE, IDC_TWO, IDC_ONE, IDC_LIST, 0}), p.tab_walk);
 }
 
 TEST(DialogClose, TheCloseBoxSendsCancel) {

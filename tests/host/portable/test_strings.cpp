@@ -1,10 +1,11 @@
-// test_strings.cpp - behaviour tests of strings.cpp: wsprintfA's format rules
-// and 1024-character limit, the word-sort order of lstrcmpA/lstrcmpiA, the
-// lstr* copies and MulDiv, each pinned to what Windows does. Text is cp1252:
-// "\xE9" is é, "\xC9" É.
+// test_strings.cpp - wsprintfA's format rules and 1024-character limit, the
+// word-sort order of lstrcmpA/lstrcmpiA, the lstr* copies and MulDiv, each
+// pinned to what Windows does. Text is cp1252: "\xE9" is é, "\xC9" É.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include "portable.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,10 +32,12 @@ TEST(wsprintfA, LongUnsignedReadsThirtyTwoBits) {
     EXPECT_EQ(print("%010ld", -1), "-000000001");
     EXPECT_EQ(GetLastError(), poison);
     const unsigned long long big = (0x12345ULL << 32) | 0x67890a;
-    EXPECT_EQ(print("%I64X %I32X %Ix", big, big, intptr_t(big)), "123450067890A 67890A 123450067890a");
+    const bool wide = sizeof(void *) == 8;  // I and %p read a pointer's width
+    EXPECT_EQ(print("%I64X %I32X %Ix", big, big, intptr_t(big)),
+              wide ? "123450067890A 67890A 123450067890a" : "123450067890A 67890A 67890a");
     EXPECT_EQ(print("%I64u %I32x %Id", -123LL, -0x12345LL, intptr_t(-12345)), "18446744073709551493 fffedcbb -12345");
     EXPECT_EQ(print("%hd %hu %hx", 0x18000, 0x12345, 0x1234ab), "-32768 9029 34ab");
-    EXPECT_EQ(print("%p", reinterpret_cast<void *>(uintptr_t(-0x12345))), "FFFFFFFFFFFEDCBB");
+    EXPECT_EQ(print("%p", reinterpret_cast<void *>(uintptr_t(-0x12345))), wide ? "FFFFFFFFFFFEDCBB" : "FFFEDCBB");
 }
 
 // The .NET PAL's wsprintf tests (written against Windows): the precision is
@@ -67,8 +70,9 @@ TEST(wsprintfA, UnknownTypeIsCopiedWithoutConsumingAnArgument) {
 }
 
 // Windows writes 1024 characters at most, then the NUL, and returns 1024
-// (checked on Windows 10; Wine stops at 1023).
+// (checked on Windows 10). Known Wine gap: Wine stops at 1023.
 TEST(wsprintfA, OutputStopsAfter1024Characters) {
+    if (RunningUnderWine()) GTEST_SKIP() << "known Wine gap: wsprintfA stops at 1023 characters";
     char buffer[1100];
     std::fill(std::begin(buffer), std::end(buffer), 'x');
     EXPECT_EQ(wsprintfA(buffer, "%s", std::string(2000, 'b').c_str()), 1024);
