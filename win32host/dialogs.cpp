@@ -513,6 +513,7 @@ std::optional<DialogLayout> parse_dialog_template(const BYTE *data, size_t size)
 
 INT_PTR run_modal_dialog(const ModalRequest &request) {
     ModalRequest r = request;
+    if (r.owner == GetDesktopWindow()) r.owner = nullptr;  // the desktop owns nothing and is never disabled
     if (r.owner) {
         Window *o = find_window(r.owner);
         while (o && (o->style & WS_CHILD) && find_window(o->parent)) o = find_window(o->parent);

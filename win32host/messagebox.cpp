@@ -164,6 +164,7 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
+    if (owner == GetDesktopWindow()) owner = nullptr;  // a box of the desktop's is owned by nobody
     // Limits: icons, help buttons and mnemonics are not shown.
     std::string body = text ? text : "";
     std::string title = caption ? caption : (config().french ? "Erreur" : "Error");

@@ -65,6 +65,31 @@ void send_ncdestroy(HWND hwnd) {
     unlink_window(hwnd);
 }
 
+constexpr uintptr_t desktop_handle = 0x10010;
+
+// The desktop is a window to Windows: it exists, it is visible and covers the
+// screen, and a window created with it as its parent is a top-level window
+// without an owner. It is no top-level window itself, so nothing lists it.
+// Limits: its children are not the top-level windows, as they are on Windows.
+Window &desktop_window() {
+    auto &wm = window_manager();
+    if (!wm.desktop) {
+        static auto cls = std::make_shared<WindowClass>();
+        cls->name = "#32769";
+        cls->proc = DefWindowProcA;
+        cls->system = true;
+        wm.desktop = std::make_unique<Window>();
+        wm.desktop->handle = reinterpret_cast<HWND>(desktop_handle);
+        wm.desktop->cls = cls;
+        wm.desktop->proc = DefWindowProcA;
+        wm.desktop->style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    }
+    wm.desktop->rect = RECT{0, 0, config().screen_width, config().screen_height};
+    return *wm.desktop;
+}
+
+bool is_desktop(HWND hwnd) { return reinterpret_cast<uintptr_t>(hwnd) == desktop_handle; }
+
 }  // namespace
 
 WindowManager &window_manager() {
@@ -89,6 +114,7 @@ HWND top_level_of(HWND hwnd) {
 
 Window *find_window(HWND hwnd) {
     if (!hwnd) return nullptr;
+    if (is_desktop(hwnd)) return &desktop_window();
     auto &ws = window_manager().windows;
     auto it = ws.find(reinterpret_cast<uintptr_t>(hwnd));
     return it == ws.end() ? nullptr : it->second.get();
@@ -154,6 +180,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
+    if (is_desktop(parent) && !(style & WS_CHILD)) parent = nullptr;  // top-level, owned by nobody
     if ((style & WS_CHILD) && !parent) {
         SetLastError(ERROR_TLW_WITH_WSCHILD);
         return nullptr;
@@ -208,6 +235,10 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
 BOOL WINAPI DestroyWindow(HWND hwnd) {
     Window *w = checked_window(hwnd);
     if (!w) return FALSE;
+    if (is_desktop(hwnd)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     if (w->destroying) return TRUE;
     w->destroying = true;
     if (!is_child(*w)) {
@@ -349,7 +380,7 @@ HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
     }
 }
 
-HWND WINAPI GetDesktopWindow(void) { return reinterpret_cast<HWND>(uintptr_t{0x10010}); }
+HWND WINAPI GetDesktopWindow(void) { return desktop_window().handle; }
 
 HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
     for (HWND h : top_level_windows()) {
