@@ -161,4 +161,39 @@ TEST(NextDialogControl, MovesTheDefaultStyleWithTheFocusButNotTheDefaultId) {
     EXPECT_EQ(DWORD(BS_DEFPUSHBUTTON), s.styles_after[1][1]);
 }
 
+struct DefaultStyle {
+    LRESULT code_before = 0, code_after = 0, default_id = 0;
+    DWORD one_after = 0;
+};
+
+INT_PTR CALLBACK default_style_proc(HWND dlg, UINT msg, WPARAM, LPARAM lp) {
+    if (msg != WM_INITDIALOG) return FALSE;
+    auto &s = *reinterpret_cast<DefaultStyle *>(lp);
+    HWND two = GetDlgItem(dlg, 12);
+    s.code_before = SendMessageA(two, WM_GETDLGCODE, 0, 0);
+    SetWindowLongA(two, GWL_STYLE, GetWindowLongA(two, GWL_STYLE) & ~BS_DEFPUSHBUTTON);
+    s.code_after = SendMessageA(two, WM_GETDLGCODE, 0, 0);
+    s.default_id = SendMessageA(dlg, DM_GETDEFID, 0, 0);
+    SendMessageA(dlg, DM_SETDEFID, 11, 0);
+    s.one_after = button_type(GetDlgItem(dlg, 11));
+    EndDialog(dlg, 1);
+    return TRUE;
+}
+
+// The default style is a plain style bit that WM_GETDLGCODE reports; the
+// dialog keeps the template's default id when the bit is taken away, and
+// DM_SETDEFID gives the style to the new default.
+TEST(DefaultButton, IsAStyleBitTheDialogManagerReads) {
+    portable::DialogBuilder t(DS_MODALFRAME | WS_POPUP | WS_CAPTION, "default style");
+    t.item("Button", "One", 11, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON);
+    t.item("Button", "Two", 12, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON);
+    DefaultStyle s;
+    ASSERT_EQ(1, DialogBoxIndirectParamA(GetModuleHandleA(nullptr), t.get(), nullptr, default_style_proc,
+                                         reinterpret_cast<LPARAM>(&s)));
+    EXPECT_EQ(DLGC_BUTTON | DLGC_DEFPUSHBUTTON, s.code_before);
+    EXPECT_EQ(DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON, s.code_after);
+    EXPECT_EQ(MAKELONG(12, DC_HASDEFID), s.default_id);
+    EXPECT_EQ(DWORD(BS_DEFPUSHBUTTON), s.one_after);
+}
+
 }  // namespace

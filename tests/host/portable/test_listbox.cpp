@@ -60,6 +60,22 @@ TEST_F(ListBoxMessages, TextsCountAndInvalidDeletes) {
     EXPECT_EQ(LB_ERR, send(LB_GETCURSEL));  // a single-selection list box starts with none
 }
 
+// LBS_SORT inserts with the user's collation, as lstrcmpi compares: "COM1:"
+// before "COM10:", and an entry after those equal to it.
+TEST_F(ListBoxMessages, SortsWithTheCollationAndAnswersItsMessages) {
+    create(LBS_SORT, {"LPT1:  (Local Port)", "COM10:  (Local Port)", "COM1:  (Local Port)", "FILE:  (x)"});
+    const char *expected[] = {"COM1:  (Local Port)", "COM10:  (Local Port)", "FILE:  (x)", "LPT1:  (Local Port)"};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(expected[i], text(i));
+    EXPECT_EQ(10, send(LB_GETTEXTLEN, 2));
+    EXPECT_EQ(LB_ERR, send(LB_GETTEXTLEN, 4));
+    EXPECT_EQ(2, send(LB_SETCURSEL, 2));
+    EXPECT_EQ(LB_ERR, send(LB_SETCURSEL, 9));
+    EXPECT_EQ(2, send(LB_GETCURSEL));
+    EXPECT_EQ(LB_ERR, send(LB_SETCURSEL, WPARAM(-1)));  // clears, yet answers LB_ERR
+    EXPECT_EQ(LB_ERR, send(LB_GETCURSEL));
+    EXPECT_EQ(1, send(LB_ADDSTRING, 0, "com1:  (Local Port)"));
+}
+
 TEST_F(ListBoxMessages, ItemData) {
     create(0, {"hi"});
     EXPECT_EQ(TRUE, send(LB_SETITEMDATA, 0, MAKELPARAM(20, 0)));

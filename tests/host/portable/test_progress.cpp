@@ -38,6 +38,20 @@ TEST_F(ProgressBarMessages, PositionMessagesReturnThePreviousPosition) {
     EXPECT_EQ(100, send(PBM_GETPOS));
 }
 
+// The position stays inside the range, whatever is asked.
+TEST_F(ProgressBarMessages, KeepsItsPositionInsideItsRange) {
+    EXPECT_EQ(MAKELONG(0, 100), send(PBM_SETRANGE, 0, MAKELPARAM(0, 50)));
+    EXPECT_EQ(MAKELONG(0, 50), send(PBM_SETRANGE32, 0, 3000000));
+    EXPECT_EQ(3000000, send(PBM_GETRANGE, FALSE));
+    EXPECT_EQ(0, send(PBM_SETPOS, 1024));
+    EXPECT_EQ(1024, send(PBM_DELTAPOS, 2048));
+    EXPECT_EQ(3072, send(PBM_GETPOS));
+    send(PBM_DELTAPOS, 5000000);
+    EXPECT_EQ(3000000, send(PBM_GETPOS));
+    send(PBM_SETPOS, WPARAM(-5));
+    EXPECT_EQ(0, send(PBM_GETPOS));
+}
+
 // Stepping past either end of the range goes on from the other end, modulo
 // the range; an empty range keeps the position on its minimum.
 TEST_F(ProgressBarMessages, StepItWrapsRoundTheRange) {
