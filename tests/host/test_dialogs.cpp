@@ -312,4 +312,14 @@ TEST(DialogTemplates, PredefinedClassAtomsAndTheSystemFont) {
     EXPECT_EQ((std::vector<std::string>{"6Button", "3But", "8,16,16,32"}), seen);
 }
 
+// win32host's choice where Windows is not checked (Wine inserts before):
+// a sorted list box puts an entry after those that compare equal to it.
+TEST(ListBoxSorting, AnEntryGoesAfterThoseEqualToIt) {
+    HWND list = CreateWindowExA(0, "ListBox", "", LBS_SORT, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    SendMessageA(list, LB_ADDSTRING, 0, (LPARAM) "COM1:  (Local Port)");
+    SendMessageA(list, LB_ADDSTRING, 0, (LPARAM) "COM10:  (Local Port)");
+    EXPECT_EQ(1, SendMessageA(list, LB_ADDSTRING, 0, (LPARAM) "com1:  (Local Port)"));
+    DestroyWindow(list);
+}
+
 }  // namespace
