@@ -45,8 +45,8 @@ bool DrainQueueSawQuit() {
 
 TEST(DialogBoxParamA, AnInvalidOwnerFailsWithZero) {
     SetLastError(poison);
-    EXPECT_EQ(0, DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_PT_DIALOG), reinterpret_cast<HWND>(0x4444),
-                                 nullptr, 0));
+    EXPECT_EQ(0,
+              DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_PT_DIALOG), reinterpret_cast<HWND>(0x4444), nullptr, 0));
     EXPECT_EQ(DWORD(ERROR_INVALID_WINDOW_HANDLE), GetLastError());
 }
 
@@ -248,8 +248,8 @@ TEST(DialogControls, PopupStyleIsDroppedAndBorderBecomesClientEdge) {
     t.item("static", "bump7", 7, WS_CHILD | WS_POPUP | WS_BORDER | WS_VISIBLE, WS_EX_TRANSPARENT);
     t.item("static", "bump8", 8, WS_POPUP | WS_VISIBLE, WS_EX_TRANSPARENT);
     ControlStyles s;
-    EXPECT_EQ(-7, DialogBoxIndirectParamA(instance(), t.get(), nullptr, control_styles_proc,
-                                          reinterpret_cast<LPARAM>(&s)));
+    EXPECT_EQ(-7,
+              DialogBoxIndirectParamA(instance(), t.get(), nullptr, control_styles_proc, reinterpret_cast<LPARAM>(&s)));
     EXPECT_EQ(DWORD(WS_CHILD | WS_VISIBLE), s.style7);
     EXPECT_EQ(DWORD(WS_EX_NOPARENTNOTIFY | WS_EX_TRANSPARENT | WS_EX_CLIENTEDGE), s.ex7);
     EXPECT_STREQ("bump7", s.text7);
@@ -287,8 +287,8 @@ TEST(DialogControls, ExtendedTemplateIdsAreSignExtended) {
     t.item("static", "Text1", DWORD(-1), WS_CHILD | WS_VISIBLE);
     t.item("static", "Text2", DWORD(-2), WS_CHILD | WS_VISIBLE);
     NegativeIds s;
-    EXPECT_EQ(0xdead, DialogBoxIndirectParamA(instance(), t.get(), nullptr, negative_ids_proc,
-                                              reinterpret_cast<LPARAM>(&s)));
+    EXPECT_EQ(0xdead,
+              DialogBoxIndirectParamA(instance(), t.get(), nullptr, negative_ids_proc, reinterpret_cast<LPARAM>(&s)));
     EXPECT_TRUE(s.found1);
     EXPECT_TRUE(s.found2);
     EXPECT_STREQ("Text1", s.text1);

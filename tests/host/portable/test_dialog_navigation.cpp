@@ -20,11 +20,11 @@ const struct {
     int id;
     DWORD style;
 } row[] = {
-    {63, visible | WS_DISABLED | WS_TABSTOP},  // at the start: disabled, skipped
-    {64, WS_CHILD | WS_TABSTOP},               // invisible, skipped
-    {65, WS_CHILD | WS_DISABLED | WS_TABSTOP}, // both
-    {66, visible},                             // no tab stop: found by groups only
-    {23, visible | WS_GROUP},                  // a group with no tab stop ends
+    {63, visible | WS_DISABLED | WS_TABSTOP},   // at the start: disabled, skipped
+    {64, WS_CHILD | WS_TABSTOP},                // invisible, skipped
+    {65, WS_CHILD | WS_DISABLED | WS_TABSTOP},  // both
+    {66, visible},                              // no tab stop: found by groups only
+    {23, visible | WS_GROUP},                   // a group with no tab stop ends
     {67, visible | WS_TABSTOP},
     {24, WS_CHILD | WS_DISABLED | WS_GROUP},  // a group wholly disabled or invisible
     {68, visible | WS_DISABLED | WS_TABSTOP},
@@ -67,9 +67,7 @@ protected:
     }
     // The id of the control a walk from id (0: none, 6: the dialog) finds; 0 for none.
     int tab(int from, bool previous) const { return id_of(GetNextDlgTabItem(parent_, control(from), previous)); }
-    int group(int from, bool previous) const {
-        return id_of(GetNextDlgGroupItem(parent_, control(from), previous));
-    }
+    int group(int from, bool previous) const { return id_of(GetNextDlgGroupItem(parent_, control(from), previous)); }
     int id_of(HWND h) const {
         auto it = ids_.find(h);
         return it == ids_.end() ? (h ? -1 : 0) : it->second;

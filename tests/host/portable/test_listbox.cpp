@@ -13,7 +13,6 @@
 
 #include "portable.h"
 
-
 namespace {
 
 const char *const strings[4] = {
@@ -106,17 +105,15 @@ TEST_F(ListBoxMessages, TheSelectionFollowsItsEntry) {
 // entry, for the exact search) without regard to case, é and É included;
 // the search starts after wParam and wraps round.
 TEST_F(ListBoxMessages, FindStringFoldsCaseBeyondAsciiAndStartsAfterWParam) {
-    create(LBS_HASSTRINGS | LBS_SORT, {"abci", "AbCI", "abcI", "abc\xCDzz", "abc\xEDzz", "abc\xCD", "abc\xED", "abcO",
-                                       "abc\xD8", "abcP"});
+    create(LBS_HASSTRINGS | LBS_SORT,
+           {"abci", "AbCI", "abcI", "abc\xCDzz", "abc\xEDzz", "abc\xCD", "abc\xED", "abcO", "abc\xD8", "abcP"});
     const struct {
         const char *text;
         int from;
         LRESULT prefix, exact;
     } cases[] = {
-        {"ab", -1, 0, LB_ERR},       {"abc", -1, 0, LB_ERR},
-        {"abci", -1, 0, 0},          {"ABCI", -1, 0, 0},
-        {"ABC\xED", -1, 3, 3},       {"ABC\xCD", 4, 5, 3},
-        {"abcp", -1, 9, 9},
+        {"ab", -1, 0, LB_ERR}, {"abc", -1, 0, LB_ERR}, {"abci", -1, 0, 0}, {"ABCI", -1, 0, 0},
+        {"ABC\xED", -1, 3, 3}, {"ABC\xCD", 4, 5, 3},   {"abcp", -1, 9, 9},
     };
     for (const auto &c : cases) {
         // Known Wine gap: Wine 8 sorts these entries in another order (its
@@ -124,8 +121,8 @@ TEST_F(ListBoxMessages, FindStringFoldsCaseBeyondAsciiAndStartsAfterWParam) {
         // prefix match is printed; the exact search does not depend on it.
         const LRESULT prefix = send(LB_FINDSTRING, static_cast<WPARAM>(c.from), c.text);
         if (RunningUnderWine() && prefix != c.prefix)
-            std::printf("known Wine gap: LB_FINDSTRING %s from %d gives %d, Windows %d\n", c.text, c.from,
-                        int(prefix), int(c.prefix));
+            std::printf("known Wine gap: LB_FINDSTRING %s from %d gives %d, Windows %d\n", c.text, c.from, int(prefix),
+                        int(c.prefix));
         else
             EXPECT_EQ(c.prefix, prefix) << c.text << " " << c.from;
         EXPECT_EQ(c.exact, send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(c.from), c.text)) << c.text << " " << c.from;
@@ -136,7 +133,7 @@ TEST_F(ListBoxMessages, FindStringWrapsRoundToItsStart) {
     create((LBS_STANDARD & ~LBS_SORT), {"Apple", "Banana", "Apricot", "Cherry"});
     EXPECT_EQ(0, send(LB_FINDSTRING, WPARAM(-1), "ap"));
     EXPECT_EQ(2, send(LB_FINDSTRING, 0, "ap"));
-    EXPECT_EQ(0, send(LB_FINDSTRING, 2, "ap"));   // wrapped round
+    EXPECT_EQ(0, send(LB_FINDSTRING, 2, "ap"));  // wrapped round
     EXPECT_EQ(2, send(LB_FINDSTRING, 1, "ap"));
     EXPECT_EQ(3, send(LB_FINDSTRING, 0, "CH"));
     EXPECT_EQ(LB_ERR, send(LB_FINDSTRING, 0, "Date"));

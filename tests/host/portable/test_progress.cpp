@@ -57,8 +57,8 @@ TEST_F(ProgressBarMessages, KeepsItsPositionInsideItsRange) {
 TEST_F(ProgressBarMessages, StepItWrapsRoundTheRange) {
     const struct {
         int min, max, step;
-    } cases[] = {{3, 15, 5},  {3, 15, -5}, {3, 15, 50}, {-15, 15, 5}, {-3, -2, -5},
-                 {0, 0, 1},   {5, 5, 1},   {0, 0, -1},  {5, 5, -1},   {10, 5, 2}};
+    } cases[] = {{3, 15, 5}, {3, 15, -5}, {3, 15, 50}, {-15, 15, 5}, {-3, -2, -5},
+                 {0, 0, 1},  {5, 5, 1},   {0, 0, -1},  {5, 5, -1},   {10, 5, 2}};
     for (const auto &c : cases) {
         renew();
         EXPECT_EQ(MAKELONG(0, 100), send(PBM_SETRANGE32, static_cast<WPARAM>(c.min), c.max));

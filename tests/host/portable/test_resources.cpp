@@ -21,8 +21,8 @@ TEST(LoadStringA, CutsAtTheBufferAndTerminates) {
     static const char str[] = "String resource";
     const struct {
         int size, expected;
-    } cases[] = {{128, int(sizeof str) - 1}, {int(sizeof str), int(sizeof str) - 1},
-                 {int(sizeof str) - 1, int(sizeof str) - 2}};
+    } cases[] = {
+        {128, int(sizeof str) - 1}, {int(sizeof str), int(sizeof str) - 1}, {int(sizeof str) - 1, int(sizeof str) - 2}};
     for (const auto &c : cases) {
         char buffer[128];
         std::memset(buffer, 'x', sizeof buffer);

@@ -51,16 +51,19 @@ TEST(wsprintfA, LongUnsignedReadsThirtyTwoBits) {
     const unsigned long long big = (0x12345ULL << 32) | 0x67890a;
     const bool wide = sizeof(void *) == 8;  // I and %p read a pointer's width
     ExpectWindowsText(print("%I64X %I32X %Ix", big, big, intptr_t(big)),
-              wide ? "123450067890A 67890A 123450067890a" : "123450067890A 67890A 67890a");
-    ExpectWindowsText(print("%I64u %I32x %Id", -123LL, -0x12345LL, intptr_t(-12345)), "18446744073709551493 fffedcbb -12345");
+                      wide ? "123450067890A 67890A 123450067890a" : "123450067890A 67890A 67890a");
+    ExpectWindowsText(print("%I64u %I32x %Id", -123LL, -0x12345LL, intptr_t(-12345)),
+                      "18446744073709551493 fffedcbb -12345");
     ExpectWindowsText(print("%hd %hu %hx", 0x18000, 0x12345, 0x1234ab), "-32768 9029 34ab");
-    ExpectWindowsText(print("%p", reinterpret_cast<void *>(uintptr_t(-0x12345))), wide ? "FFFFFFFFFFFEDCBB" : "FFFEDCBB");
+    ExpectWindowsText(print("%p", reinterpret_cast<void *>(uintptr_t(-0x12345))),
+                      wide ? "FFFFFFFFFFFEDCBB" : "FFFEDCBB");
 }
 
 // The .NET PAL's wsprintf tests (written against Windows): the precision is
 // a minimum of digits, and '0' pads strings and characters as well.
 TEST(wsprintfA, FlagsWidthAndPrecision) {
-    ExpectWindowsText(print("%02.2d|%.3i|%.1i|%.7x|%5.3u|%.3d", 7, 42, 42, 0x1234ab, 7, -5), "07|042|42|01234ab|  007|-005");
+    ExpectWindowsText(print("%02.2d|%.3i|%.1i|%.7x|%5.3u|%.3d", 7, 42, 42, 0x1234ab, 7, -5),
+                      "07|042|42|01234ab|  007|-005");
     ExpectWindowsText(print("[%7x][%-7X][%-05d]", 0x1234ab, 0x1234ab, 42), "[ 1234ab][1234AB ][42   ]");
     ExpectWindowsText(print("[%5s][%-5s][%5c]", "bar", "bar", 'b'), "[  bar][bar  ][    b]");
     ExpectWindowsText(print("%05s %05c %07X", "bar", 'b', 0x1234ab), "00bar 0000b 01234AB");
@@ -70,13 +73,13 @@ TEST(wsprintfA, FlagsWidthAndPrecision) {
 TEST(wsprintfA, StringsAndCharacters) {
     ExpectWindowsText(print("%.2s|%5.2s", "bar", "bar"), "ba|   ba");
     ExpectWindowsText(print("%s %S", static_cast<const char *>(nullptr), static_cast<const char16_t *>(nullptr)),
-              "(null) (null)");
+                      "(null) (null)");
     const char unterminated[3] = {'a', 'b', 'c'};  // the precision bounds the read
     ExpectWindowsText(print("%.3s", unterminated), "abc");
     ExpectWindowsText(print("%S|%ls|%hS", u"\u00C9t\u00E9 \u20AC\u03A9", u"a", "c"), "\xC9t\xE9 \x80?|a|c");
     ExpectWindowsText(print("%c%C%lc%hC%wc", 'a', u'\u00E9', u'\u20AC', 'b', u'\u0152'),
-              "a\xE9\x80"
-              "b\x8C");
+                      "a\xE9\x80"
+                      "b\x8C");
     ExpectWindowsText(print("a%cb", 0), "ab");  // a zero character is ignored
 }
 

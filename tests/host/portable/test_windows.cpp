@@ -90,9 +90,12 @@ TEST(WindowLifecycle, DestroyReachesParentsFirstAndFreesChildrenFirst) {
 
 TEST(WindowLifecycle, DestroyDropsTheMessagesPostedToTheWindowAndItsChildren) {
     RecordingClass cls("Posted");
-    HWND top = CreateWindowExA(0, "Posted", "top", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    HWND child = CreateWindowExA(0, "Posted", "child", WS_CHILD, 0, 0, 10, 10, top, (HMENU)5, GetModuleHandleA(nullptr), nullptr);
-    HWND other = CreateWindowExA(0, "Posted", "other", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND top = CreateWindowExA(0, "Posted", "top", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    HWND child = CreateWindowExA(0, "Posted", "child", WS_CHILD, 0, 0, 10, 10, top, (HMENU)5, GetModuleHandleA(nullptr),
+                                 nullptr);
+    HWND other = CreateWindowExA(0, "Posted", "other", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(PostMessageA(top, WM_USER, 0, 0));
     ASSERT_TRUE(PostMessageA(child, WM_USER + 1, 0, 0));
     ASSERT_TRUE(PostMessageA(other, WM_USER + 2, 0, 0));
