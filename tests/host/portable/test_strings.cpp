@@ -19,7 +19,7 @@ constexpr DWORD poison = 0xdeadbeef;
 
 // Wine 8's wsprintfA differs from Windows in several of the cases below
 // (sizes h and I, the precision of negative numbers, '0' padding of strings,
-// %#c, %wc, a zero character, best fit of %S): a known gap of Wine's own. Under
+// %#c, %wc, best fit of %S): a known gap of Wine's own. Under
 // Wine the difference is printed rather than failed; elsewhere Windows' text
 // is required.
 void ExpectWindowsText(const std::string &actual, const std::string &windows) {
