@@ -1,17 +1,14 @@
-// frontend_tty.cpp - the terminal front-end: draws the visible dialogs and
-// message boxes with ncurses, centred, from their controls (laid out by
-// tty_layout so that every text shows whole), the minimised main window as a
-// status line with its window menu, and turns the keys and mouse clicks people
-// make into the input Windows would deliver. Redraws are throttled, as
-// progress bars change often.
+// frontend_tty.cpp - the terminal front-end for people: starts curses on the
+// terminal (frontend_tty_term.cpp), redraws the screen (frontend_tty_draw.cpp)
+// when something changed, at most every 50 ms while the program is busy, and
+// turns the keys and mouse clicks people make into the input Windows would
+// deliver: keys to the box in front, letters as mnemonics or list type-ahead,
+// Alt+F4 as the close box, clicks on buttons and list entries.
 #include "frontend.h"
 #include "frontend_tty.h"
 #include "frontend_tty_draw.h"
 
-#include <commctrl.h>
 #include <poll.h>
-#include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -29,8 +26,6 @@ using steady = std::chrono::steady_clock;
 // At most one full redraw per interval while the program runs without idling
 // (a copy advancing its progress bar); idle() always brings the screen up to date.
 constexpr auto redraw_interval = std::chrono::milliseconds(50);
-
-// ---- the front-end -------------------------------------------------------------
 
 std::optional<Key> key_of(int kind, wint_t ch) {
     if (kind == KEY_CODE_YES) {

@@ -66,12 +66,12 @@ std::string &command_line_buffer();
 // Returns every piece of the host's process state to what a fresh process
 // has: windows and the classes programs registered (the system classes stay),
 // the message queue, focus and activation, timers, loaded icons, the global
-// heap, fail rules and their counts, the front-end, the configuration, the
-// transcript, the clock and the last error. The resource images registered
+// heap, open handles, fail rules and their counts, the front-end, the
+// configuration, the transcript, the clock and the last error. The resource images registered
 // at start-up stay. Tests call it between tests; a program never does.
 void reset_host();
 // What a finished piece of work left running, one line per kind (windows,
-// posted messages, timers); empty when nothing is left.
+// posted messages, timers, open handles); empty when nothing is left.
 std::string host_leftovers();
 
 // The resets of each area, which reset_host calls in turn.

@@ -65,8 +65,6 @@ struct Window {
 // ---- windows.cpp --------------------------------------------------------------
 
 Window *find_window(HWND hwnd);  // nullptr for a handle that is not a window
-// The same, setting ERROR_INVALID_WINDOW_HANDLE as an entry point must.
-Window *checked_window(HWND hwnd);
 // The same for workers: an unknown handle fails the entry point with
 // ERROR_INVALID_WINDOW_HANDLE (api.h).
 Window &window_or_fail(HWND hwnd);

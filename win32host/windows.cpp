@@ -43,6 +43,8 @@ void unlink_window(HWND hwnd) {
     std::erase(s.modal, hwnd);
     if (s.focus == hwnd) s.focus = nullptr;
     if (s.foreground == hwnd) s.foreground = nullptr;
+    // Windows drops what was posted to a window it destroys, EndDialog's
+    // WM_NULL included (DestroyDropsTheMessagesPostedToTheWindowAndItsChildren).
     discard_posted_messages(hwnd);
     s.windows.erase(reinterpret_cast<uintptr_t>(hwnd));
 }
@@ -420,12 +422,6 @@ Window *find_window(HWND hwnd) {
     auto &ws = window_manager().windows;
     auto it = ws.find(reinterpret_cast<uintptr_t>(hwnd));
     return it == ws.end() ? nullptr : it->second.get();
-}
-
-Window *checked_window(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return w;
 }
 
 Window &window_or_fail(HWND hwnd) {

@@ -73,34 +73,4 @@ std::vector<Value> Deployment::Events(const std::string &kind) {
     return out;
 }
 
-LockingProcess::LockingProcess(const std::string &windows_path) {
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return;
-    std::string prefix = w32h::config().prefix;
-    pid_ = fork();
-    if (pid_ == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        close(in[1]);
-        close(out[0]);
-        setenv("WIN32HOST_PREFIX", prefix.c_str(), 1);
-        setenv("WIN32HOST_WINVER", "nt40", 1);
-        execl(WIN32HOST_TOOL, "win32host", "lock", windows_path.c_str(), (char *)nullptr);
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    input_ = in[1];
-    char text[16] = "";
-    holding_ = read(out[0], text, sizeof text - 1) == 7 && std::string(text) == "locked\n";
-    close(out[0]);
-}
-
-LockingProcess::~LockingProcess() {
-    if (pid_ <= 0) return;
-    close(input_);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-}
-
 }  // namespace deploytest

@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -19,6 +18,7 @@
 
 #include "deploy.h"
 #include "host_support.h"
+#include "locking_process.h"
 #include "program_run.h"
 #include "resource.h"
 #include "setup_ordane.h"
@@ -63,17 +63,11 @@ protected:
     bool events_read_ = false;
 };
 
-// "win32host lock PATH" run in another process from the medium folder.
-class LockingProcess {
+// "win32host lock PATH" in another process, on this test's machine.
+class LockingProcess : public testrun::LockingProcess {
 public:
-    explicit LockingProcess(const std::string &windows_path);
-    ~LockingProcess();
-    bool holding() const { return holding_; }
-
-private:
-    pid_t pid_ = 0;
-    int input_ = -1;
-    bool holding_ = false;
+    explicit LockingProcess(const std::string &windows_path)
+        : testrun::LockingProcess(WIN32HOST_TOOL, windows_path, w32h::config().prefix, "nt40") {}
 };
 
 }  // namespace deploytest

@@ -4,8 +4,6 @@
 // local time from TZ, and the printer-driver folder's size query.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <winspool.h>
 
@@ -14,6 +12,7 @@
 #include <string>
 
 #include "host.h"
+#include "locking_process.h"
 
 namespace {
 
@@ -34,47 +33,6 @@ void WriteWhole(const char *name, const std::string &data) {
     CloseHandle(h);
 }
 
-// "win32host lock PATH" in a child process, holding PATH until it is ended.
-class LockingProcess {
-public:
-    explicit LockingProcess(const char *path) {
-        int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(in[0], 0);
-            dup2(out[1], 1);
-            close(in[1]);
-            close(out[0]);
-            execl(WIN32HOST_TOOL, "win32host", "lock", path, (char *)nullptr);
-            _exit(127);
-        }
-        close(in[0]);
-        close(out[1]);
-        input_ = in[1];
-        char text[64] = "";
-        ssize_t n = read(out[0], text, sizeof text - 1);
-        first_line_ = std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
-        close(out[0]);
-    }
-    ~LockingProcess() { end(); }
-    const std::string &first_line() const { return first_line_; }
-    // Ends the hold by closing the command's standard input; its exit code.
-    int end() {
-        if (pid_ <= 0) return -1;
-        close(input_);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = 0;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = 0;
-    int input_ = -1;
-    std::string first_line_;
-};
-
 class FileSharing : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -88,8 +46,8 @@ protected:
 };
 
 TEST_F(FileSharing, ShareModeZeroHoldsAgainstAnotherProcess) {
-    LockingProcess other(kFile);
-    ASSERT_EQ("locked\n", other.first_line());
+    testrun::LockingProcess other(WIN32HOST_TOOL, kFile);
+    ASSERT_TRUE(other.holding());
     SetLastError(0xdeadbeef);
     EXPECT_EQ(INVALID_HANDLE_VALUE, Open(kFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
     EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, GetLastError());
@@ -111,8 +69,8 @@ TEST_F(FileSharing, ShareModeZeroHoldsAgainstAnotherProcess) {
 }
 
 TEST_F(FileSharing, TheLockCommandFailsOnAMissingFile) {
-    LockingProcess other("w32h-no-such-file.tmp");
-    EXPECT_EQ("", other.first_line());
+    testrun::LockingProcess other(WIN32HOST_TOOL, "w32h-no-such-file.tmp");
+    EXPECT_FALSE(other.holding());
     EXPECT_EQ(1, other.end());
 }
 
@@ -181,6 +139,31 @@ TEST(GetPrinterDriverDirectoryA, AnswersTheSizeQueryWithInsufficientBuffer) {
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(GetPrinterDriverDirectoryA(NULL, NULL, 2, (LPBYTE)&buffer[0], needed, &again));
     EXPECT_EQ((DWORD)ERROR_INVALID_LEVEL, GetLastError());
+}
+
+}  // namespace
+
+namespace {
+
+std::string Output(const std::string &command) {
+    std::string out;
+    if (FILE *p = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
+        pclose(p);
+    }
+    return out;
+}
+
+TEST(Win32hostTool, PathPrintsTheHostPathAndHelpListsTheCommands) {
+    std::string prefix = w32h::config().prefix;
+    EXPECT_EQ(prefix + "/drive_c/WINNT/system32/spool/DRIVERS/W32X86/PavoUI.dll\n",
+              Output("WIN32HOST_PREFIX='" + prefix +
+                     "' WIN32HOST_WINVER=nt40 " WIN32HOST_TOOL
+                     " path 'C:\\winnt\\SYSTEM32\\spool\\drivers\\w32x86\\PavoUI.dll' 2>&1"));
+    std::string help = Output(WIN32HOST_TOOL " --help");
+    EXPECT_NE(std::string::npos, help.find("\n  lock PATH "));
+    EXPECT_NE(std::string::npos, help.find("\n  path PATH "));
 }
 
 }  // namespace

@@ -55,6 +55,16 @@ wait_gone() {
     fail "the screen still shows \"$1\""
 }
 
+# The same for an extended regular expression.
+wait_re() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        screen | grep -qE -- "$1" && return 0
+        sleep 0.1
+    done
+    fail "the screen never showed /$1/"
+}
+
 shows() { screen | grep -qF -- "$1"; }
 expect_shown() { shows "$1" || fail "expected \"$1\" on the screen"; }
 expect_hidden() { ! shows "$1" || fail "did not expect \"$1\" on the screen"; }
@@ -93,14 +103,15 @@ wait_shell() {
 }
 
 # Ends with the exit status and the terminal as it was found: main screen,
-# cursor shown, keypad and mouse modes off, the same stty settings.
+# cursor shown, keypad and mouse modes off, the same stty settings. The
+# markers are quoted apart in the typed line, so that its echo never matches.
 expect_end() {
     wait_shell
-    type_line 'echo "[exit $?]"; [ "$(stty -g)" = "$s0" ] && echo "[stty same]" || echo "[stty changed]"'
-    wait_for "[exit "
-    wait_for "[stty "
-    shows "[exit $1]" || fail "expected exit status $1"
-    expect_shown "[stty same]"
+    type_line 'echo "<exit" "$?>"; [ "$(stty -g)" = "$s0" ] && echo "<stty" "same>" || echo "<stty" "changed>"'
+    wait_re "<exit [0-9]+>"
+    wait_re "<stty (same|changed)>"
+    shows "<exit $1>" || fail "expected exit status $1"
+    expect_shown "<stty same>"
     local modes
     modes=$(pane '#{alternate_on} #{cursor_flag} #{keypad_cursor_flag} #{keypad_flag} #{mouse_any_flag}')
     [ "$modes" = "0 1 0 0 0" ] || fail "terminal modes (alternate cursor keypad-cursor keypad mouse) are $modes"
@@ -165,6 +176,20 @@ ConfirmationWholeAt80x24)
     keys F10
     sleep 0.3
     expect_hidden "Close"
+    keys n
+    expect_end 1
+    answer no
+    ;;
+MenuOpenedBeforeABoxClosesUnderIt)
+    # F10 pressed while the program starts opens the window menu before the
+    # confirmation appears; the box disables the main window, so it goes.
+    start 80 24
+    type_line "sleep 0.3; env LANG=C.UTF-8 WIN32HOST_PREFIX=$work/prefix WIN32HOST_TRANSCRIPT=$work/t.jsonl $program /OS=WINNT40"
+    keys F10
+    wait_for "on platform : Windows NT 4.0"
+    sleep 0.5
+    expect_hidden "Restore"
+    expect_hidden "Esc close"
     keys n
     expect_end 1
     answer no

@@ -8,6 +8,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$top"
 source tests/wine/select.sh
+without_permission_override "$top/tests/wine/portable.sh" "$@"
 select_wine || { echo "portable: $wine_reason" >&2; exit 1; }
 # Debian's wine32 and wine64 without the wine package have no /usr/bin/wine.
 PATH=$PATH:/usr/lib/wine
@@ -33,4 +34,8 @@ if [ ! -f "$WINEPREFIX/.portable-ready" ]; then
   timeout 60 wineserver -w
   touch "$WINEPREFIX/.portable-ready"
 fi
-exec timeout 300 "$loader" "build/$preset/host_portable_tests.exe" "$@"
+# An empty current folder of their own, for the files they create.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+exe=$top/build/$preset/host_portable_tests.exe
+(cd "$work" && timeout 300 "$loader" "$exe" "$@")

@@ -3,6 +3,7 @@
 # where the kernel runs i386 programs, else Debian's wine64 running the x86_64
 # build; found by running a tiny i386 program, not by guessing from the system.
 # SETUPORDANE_WINE=32 or 64 forces one path (to try the other one here).
+# Also: running Wine without root's power over file permissions.
 
 # select_wine: sets wine_bits (32 or 64) and wine_reason (one line), or
 # returns 1 with the reason when the probe can tell neither.
@@ -37,5 +38,19 @@ select_wine() {
   else
     wine_reason="cannot tell whether i386 programs run here: the probe ended with $rc: $out"
     return 1
+  fi
+}
+
+# without_permission_override SCRIPT [ARGS...]: when this process may override
+# file permissions (root), runs the script again without that capability and
+# does not return. Windows refuses to write a read-only file even to an
+# administrator; Wine keeps the attribute as the Unix write bits, which the
+# capability would pass.
+without_permission_override() {
+  local cap_eff
+  cap_eff=$(awk '/^CapEff:/ { print $2 }' /proc/self/status)
+  # Bit 1 is CAP_DAC_OVERRIDE, bit 2 CAP_DAC_READ_SEARCH.
+  if [ -n "$cap_eff" ] && (((0x$cap_eff & 6) != 0)); then
+    exec setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search bash "$@"
   fi
 }

@@ -11,6 +11,8 @@ namespace {
 
 const Command *const commands[] = {
     &lock_command,
+    &path_command,
+    &spooler_command,
 };
 
 int print_help(FILE *out) {

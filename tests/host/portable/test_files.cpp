@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "portable.h"
+
 namespace {
 
 // Names of this process's own, since test processes may run side by side.
@@ -227,9 +229,13 @@ TEST_F(Files, MoveRefusesAReadOnlyTargetAndASourceHeldWithoutSharing) {
     WriteWhole(kFile, "new");
     WriteWhole(kOther, "old");
     SetFileAttributesA(kOther, FILE_ATTRIBUTE_READONLY);
-    SetLastError(0xdeadbeef);
-    EXPECT_FALSE(MoveFileExA(kFile, kOther, MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, GetLastError());
+    // Wine 8 replaces a read-only target, as rename() does on Unix (later Wine refuses);
+    // Windows refuses, and so does win32host.
+    if (!RunningUnderWine()) {
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(MoveFileExA(kFile, kOther, MOVEFILE_REPLACE_EXISTING));
+        EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, GetLastError());
+    }
     Remove(kOther);
     HANDLE holder = Open(kFile, GENERIC_READ, 0);
     SetLastError(0xdeadbeef);
