@@ -24,7 +24,7 @@ file(GLOB PORTABLE_TEST_SOURCES CONFIGURE_DEPENDS ${HOST_TEST_DIR}/portable/*.cp
 # The same resources as the native host tests, compiled by windres.
 add_executable(host_portable_tests ${PORTABLE_TEST_SOURCES} ${HOST_TEST_DIR}/host_tests.rc)
 set_source_files_properties(${HOST_TEST_DIR}/host_tests.rc PROPERTIES
-  OBJECT_DEPENDS "${HOST_TEST_DIR}/dialogs.rc;${HOST_TEST_DIR}/dialog_ids.h;${CMAKE_CURRENT_SOURCE_DIR}/resources/ordane.ico")
+  OBJECT_DEPENDS "${HOST_TEST_DIR}/dialogs.rc;${HOST_TEST_DIR}/dialog_ids.h;${CMAKE_CURRENT_SOURCE_DIR}/resources/ordane.ico;${HOST_TEST_DIR}/portable/portable.rc;${HOST_TEST_DIR}/portable/portable_ids.h")
 target_include_directories(host_portable_tests PRIVATE ${HOST_TEST_DIR} ${HOST_TEST_DIR}/portable)
 target_link_options(host_portable_tests PRIVATE -static)
 target_link_libraries(host_portable_tests PRIVATE gtest_main comctl32 winspool)

@@ -258,9 +258,11 @@ LRESULT get_text_len(HWND hwnd, WPARAM wp) {
     return static_cast<LRESULT>(lb(hwnd).items[static_cast<size_t>(index)].text.size());
 }
 
+// Windows compares the entry's first characters with the user's collation,
+// case ignored, as lstrcmpi does: "ABC\xED" (í) begins "abc\xCDzz" (Í).
 bool prefix_of(const std::string &item, const char *prefix) {
     size_t n = std::strlen(prefix);
-    return item.size() >= n && strncasecmp(item.c_str(), prefix, n) == 0;
+    return item.size() >= n && lstrcmpiA(item.substr(0, n).c_str(), prefix) == 0;
 }
 
 LRESULT find_string(HWND hwnd, WPARAM wp, LPARAM lp, bool exact) {
@@ -326,7 +328,8 @@ LRESULT CALLBACK listbox_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE:
         if (!(style_of(hwnd) & LBS_NOINTEGRALHEIGHT)) {  // Windows trims the height to whole lines
-            RECT r = find_window(hwnd)->rect, in = nonclient_insets(style_of(hwnd), 0);
+            Window *w = find_window(hwnd);
+            RECT r = w->rect, in = nonclient_insets(w->style, w->ex_style);
             int client = r.bottom - r.top - in.top - in.bottom;
             find_window(hwnd)->rect.bottom -= client % item_height;
         }
@@ -427,11 +430,18 @@ LRESULT set_pos(HWND hwnd, long long pos) {
     return old;
 }
 
+// Stepping past either end goes on from the other, modulo the range, as
+// comctl32 does; an empty range holds the position on its minimum.
 LRESULT step_it(HWND hwnd) {
     ProgressState &s = pb(hwnd);
-    long long next = static_cast<long long>(s.pos) + s.step;
-    if (next > s.high) next = s.low + (next - s.high);  // stepping past the end starts over
-    return set_pos(hwnd, next);
+    int old = s.pos;
+    long long next = static_cast<long long>(s.pos) + s.step, span = static_cast<long long>(s.high) - s.low;
+    if (span == 0) next = s.low;
+    if (span != 0 && next > s.high) next = (next - s.low) % span + s.low;
+    if (span != 0 && next < s.low) next = (next - s.low) % span + s.high;
+    s.pos = static_cast<int>(next);
+    if (s.pos != old) frontend().invalidate();
+    return old;
 }
 
 LRESULT get_range(HWND hwnd, WPARAM wp, LPARAM lp) {

@@ -15,11 +15,11 @@ struct DialogItemLayout {
     DWORD style = 0;
     DWORD ex_style = 0;
     short x = 0, y = 0, cx = 0, cy = 0;
-    DWORD id = 0;
+    INT_PTR id = 0;  // a DIALOGEX item's 32-bit id is signed, a DIALOG item's word is not
     std::string class_name;            // ANSI; predefined atoms already named
     std::string text;                  // ANSI
     std::optional<WORD> text_ordinal;  // e.g. the icon of an SS_ICON static
-    std::vector<BYTE> creation_data;
+    std::vector<BYTE> creation_data;  // with its leading size word, as controls receive it
 };
 
 struct DialogLayout {

@@ -63,7 +63,7 @@ bool read_item(Reader &r, bool extended, DialogItemLayout &item) {
     item.y = r.sword();
     item.cx = r.sword();
     item.cy = r.sword();
-    item.id = extended ? r.dword() : r.word();
+    item.id = extended ? static_cast<INT_PTR>(static_cast<LONG>(r.dword())) : r.word();
     std::optional<WORD> atom;
     name_or_ordinal(r, item.class_name, atom);
     if (atom) {
@@ -71,8 +71,13 @@ bool read_item(Reader &r, bool extended, DialogItemLayout &item) {
         item.class_name = name ? name : "#" + std::to_string(*atom);
     }
     name_or_ordinal(r, item.text, item.text_ordinal);
+    // Windows hands a control its creation data from the size word on.
     WORD extra = r.word();
-    if (extra) item.creation_data = r.bytes(extra);
+    if (extra) {
+        item.creation_data = {LOBYTE(extra), HIBYTE(extra)};
+        std::vector<BYTE> data = r.bytes(extra);
+        item.creation_data.insert(item.creation_data.end(), data.begin(), data.end());
+    }
     return r.ok();
 }
 
@@ -136,14 +141,26 @@ void attach_state(HWND hwnd, const ModalRequest &r, int bx, int by) {
     find_window(hwnd)->dialog = std::move(d);
 }
 
+// A dialog's control is always a child, and its border is drawn as a client
+// edge, whatever the template says.
+void fix_control_styles(DWORD &style, DWORD &ex_style) {
+    style = (style & ~WS_POPUP) | WS_CHILD;
+    if (style & WS_BORDER) {
+        style &= ~WS_BORDER;
+        ex_style |= WS_EX_CLIENTEDGE;
+    }
+    ex_style |= WS_EX_NOPARENTNOTIFY;
+}
+
 bool create_control(HWND dialog, const ModalRequest &r, const DialogItemLayout &item) {
     DialogState *d = dialog_state(dialog);
     RECT rc = item_rect(item, d->base_x, d->base_y);
     const char *text = item.text_ordinal ? "" : item.text.c_str();
     LPVOID data = item.creation_data.empty() ? nullptr : const_cast<BYTE *>(item.creation_data.data());
-    HWND ctl = CreateWindowExA(item.ex_style | WS_EX_NOPARENTNOTIFY, item.class_name.c_str(), text,
-                               item.style | WS_CHILD, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, dialog,
-                               reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), r.instance, data);
+    DWORD style = item.style, ex_style = item.ex_style;
+    fix_control_styles(style, ex_style);
+    HWND ctl = CreateWindowExA(ex_style, item.class_name.c_str(), text, style, rc.left, rc.top, rc.right - rc.left,
+                               rc.bottom - rc.top, dialog, reinterpret_cast<HMENU>(item.id), r.instance, data);
     if (!ctl) return false;
     if (item.text_ordinal && (item.style & SS_TYPEMASK) == SS_ICON)
         SendMessageA(ctl, STM_SETICON,
@@ -186,6 +203,9 @@ void show_first_time(HWND hwnd) {
     if (!d->message_box) transcript_dialog_shown(hwnd);
 }
 
+// Windows shows a modal dialog the first time its queue is empty, or right
+// after the first WM_TIMER it dispatches, whichever comes first: messages
+// posted during WM_INITDIALOG are handled while it is still hidden.
 void modal_loop(HWND hwnd) {
     MSG msg;
     for (;;) {
@@ -208,6 +228,8 @@ void modal_loop(HWND hwnd) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        d = dialog_state(hwnd);
+        if (d && !d->ended && !d->shown && msg.message == WM_TIMER) show_first_time(hwnd);
     }
 }
 
@@ -252,7 +274,7 @@ LRESULT get_default_id(HWND dialog, const DialogState &d) {
     if (d.ended) return 0;
     if (d.default_id) return MAKELRESULT(d.default_id, DC_HASDEFID);
     if (HWND styled = find_styled_default(dialog)) return MAKELRESULT(GetDlgCtrlID(styled), DC_HASDEFID);
-    return 0;
+    return MAKELRESULT(IDOK, DC_HASDEFID);  // Windows' default id, button or not
 }
 
 // ---- saved focus ---------------------------------------------------------------
@@ -331,26 +353,30 @@ bool reachable(HWND hwnd) {
 
 bool tab_stop(HWND hwnd) { return reachable(hwnd) && (find_window(hwnd)->style & WS_TABSTOP); }
 
-// The children in the order a walk from ctl meets them, ctl itself last; from
-// no control, all of them from the first (or, backwards, the last).
-std::vector<HWND> walk_from(const std::vector<HWND> &kids, HWND ctl, bool backwards) {
-    std::vector<HWND> order;
-    if (kids.empty()) return order;
-    auto it = std::find(kids.begin(), kids.end(), ctl);
-    size_t n = kids.size();
-    size_t start = it == kids.end() ? (backwards ? n - 1 : 0) : static_cast<size_t>(it - kids.begin());
-    bool skip_first = it != kids.end();
-    for (size_t step = skip_first ? 1 : 0; step <= n - (skip_first ? 0 : 1); ++step)
-        order.push_back(kids[backwards ? (start + n - step % n) % n : (start + step) % n]);
-    return order;
+bool group_start(HWND hwnd) { return (find_window(hwnd)->style & WS_GROUP) != 0; }
+
+// The controls of ctl's group in a walk from ctl, ctl excluded, backwards or
+// forwards. A group runs from a WS_GROUP control to the next one; the
+// controls before the first WS_GROUP belong to the last group, as Windows
+// wraps round the list of controls.
+std::vector<HWND> group_walk(const std::vector<HWND> &kids, size_t at, bool backwards) {
+    size_t n = kids.size(), start = at;
+    for (size_t step = 0; step < n && !group_start(kids[start]); ++step) start = (start + n - 1) % n;
+    std::vector<HWND> group{kids[start]};
+    for (size_t i = (start + 1) % n; i != start && !group_start(kids[i]); i = (i + 1) % n) group.push_back(kids[i]);
+    auto it = std::find(group.begin(), group.end(), kids[at]);
+    std::vector<HWND> walk;
+    size_t m = group.size(), pos = static_cast<size_t>(it - group.begin());
+    for (size_t step = 1; step < m; ++step) walk.push_back(group[backwards ? (pos + m - step) % m : (pos + step) % m]);
+    return walk;
 }
 
-std::pair<size_t, size_t> group_bounds(const std::vector<HWND> &kids, size_t index) {
-    size_t first = index;
-    while (first > 0 && !(find_window(kids[first])->style & WS_GROUP)) --first;
-    size_t end = first + 1;
-    while (end < kids.size() && !(find_window(kids[end])->style & WS_GROUP)) ++end;
-    return {first, end};
+// The other children in a walk from the one at index at, wrapping round.
+std::vector<HWND> sibling_walk(const std::vector<HWND> &kids, size_t at, bool backwards) {
+    size_t n = kids.size();
+    std::vector<HWND> walk;
+    for (size_t step = 1; step < n; ++step) walk.push_back(kids[backwards ? (at + n - step) % n : (at + step) % n]);
+    return walk;
 }
 
 // ---- keyboard ----------------------------------------------------------------------
@@ -450,6 +476,7 @@ std::optional<DialogLayout> parse_dialog_template(const BYTE *data, size_t size)
 
 INT_PTR run_modal_dialog(const ModalRequest &request) {
     ModalRequest r = request;
+    if (r.owner == GetDesktopWindow()) r.owner = nullptr;  // the desktop owns nothing and is never disabled
     if (r.owner) {
         Window *o = find_window(r.owner);
         while (o && (o->style & WS_CHILD) && find_window(o->parent)) o = find_window(o->parent);
@@ -461,13 +488,19 @@ INT_PTR run_modal_dialog(const ModalRequest &request) {
     if (disabled_owner) EnableWindow(r.owner, FALSE);
     push_modal(hwnd);
     initialise(hwnd, r.param);
-    modal_loop(hwnd);
+    // A dialog destroyed before its loop runs has no result: -1, as Windows.
+    bool destroyed_early = !IsWindow(hwnd);
+    if (!destroyed_early) modal_loop(hwnd);
     DialogState *d = dialog_state(hwnd);
     INT_PTR result = d ? d->result : 0;
     if (d && !d->message_box) transcript_dialog_ended(hwnd, result);
     pop_modal(hwnd);
     if (disabled_owner && IsWindow(r.owner)) EnableWindow(r.owner, TRUE);
     if (IsWindow(hwnd)) DestroyWindow(hwnd);
+    if (destroyed_early) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return -1;
+    }
     return result;
 }
 
@@ -553,24 +586,42 @@ HWND dialog_item(const Window &dialog, int id) {
     fail_with(ERROR_CONTROL_ID_NOT_FOUND);
 }
 
+// Windows takes the dialog itself for no control; from no control a
+// backward walk finds nothing, a forward one the first control that fits.
+// Limits: controls inside WS_EX_CONTROLPARENT children are not walked into.
 HWND next_tab_item(const Window &d, HWND ctl, BOOL previous) {
-    if (d.children.empty()) return ctl;
-    for (HWND h : walk_from(d.children, ctl, previous))
+    if (ctl == d.handle) ctl = nullptr;
+    if (!ctl && previous) return nullptr;
+    const auto &kids = d.children;
+    if (!ctl) {
+        for (HWND h : kids)
+            if (tab_stop(h)) return h;
+        return nullptr;
+    }
+    auto it = std::find(kids.begin(), kids.end(), ctl);
+    if (it == kids.end()) {  // not one of the dialog's controls: a walk over all of them
+        for (size_t i = 0; i < kids.size(); ++i)
+            if (HWND h = kids[previous ? kids.size() - 1 - i : i]; tab_stop(h)) return h;
+        return ctl;
+    }
+    for (HWND h : sibling_walk(kids, static_cast<size_t>(it - kids.begin()), previous))
         if (tab_stop(h)) return h;
     return ctl;
 }
 
+// The next (or previous) visible, enabled control of ctl's group, else ctl.
 HWND next_group_item(const Window &d, HWND ctl, BOOL previous) {
+    if (ctl == d.handle) ctl = nullptr;
+    if (!ctl && previous) return nullptr;
     const auto &kids = d.children;
-    auto it = std::find(kids.begin(), kids.end(), ctl);
-    if (it == kids.end()) {
-        for (HWND h : walk_from(kids, nullptr, previous))
-            if (reachable(h)) return h;
-        return nullptr;
+    if (kids.empty()) return nullptr;
+    if (!ctl) {
+        if (reachable(kids.front())) return kids.front();
+        ctl = kids.front();
     }
-    auto [first, end] = group_bounds(kids, static_cast<size_t>(it - kids.begin()));
-    std::vector<HWND> group(kids.begin() + static_cast<long>(first), kids.begin() + static_cast<long>(end));
-    for (HWND h : walk_from(group, ctl, previous))
+    auto it = std::find(kids.begin(), kids.end(), ctl);
+    if (it == kids.end()) return nullptr;
+    for (HWND h : group_walk(kids, static_cast<size_t>(it - kids.begin()), previous))
         if (reachable(h)) return h;
     return ctl;
 }
@@ -614,7 +665,10 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
                                LPARAM dwInitParam) {
     return entry_point<INT_PTR>(-1, [&]() -> INT_PTR {
         if (injected_failure("DialogBoxParamA", ERROR_NOT_ENOUGH_MEMORY)) return -1;
-        if (hWndParent) window_or_fail(hWndParent);
+        if (hWndParent && !find_window(hWndParent)) {  // Windows fails this one with 0, not -1
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
         return run_resource_template(hInstance, lpTemplateName, hWndParent, lpDialogFunc, dwInitParam);
     });
 }
@@ -630,6 +684,7 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 
 LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return entry_point<LRESULT>(0, [&]() -> LRESULT {
+        window_or_fail(hDlg);
         DialogState *d = dialog_state(hDlg);
         if (!d) return DefWindowProcA(hDlg, Msg, wParam, lParam);
         return dialog_message(hDlg, d, Msg, wParam, lParam);
@@ -638,7 +693,8 @@ LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
 
 BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
     return entry_point(FALSE, [&]() -> BOOL {
-        if (!lpMsg || !hDlg) return FALSE;
+        window_or_fail(hDlg);
+        if (!lpMsg) return FALSE;
         return dialog_message_of(hDlg, *lpMsg);
     });
 }

@@ -53,10 +53,11 @@ void *allocate_data(SIZE_T bytes, bool zero) {
     return data;
 }
 
+// Windows gives a zero-size fixed block one byte, and GlobalSize says so.
 HGLOBAL allocate_fixed(SIZE_T bytes, bool zero) {
     Block block;
     block.data = allocate_data(bytes, zero);
-    block.size = bytes;
+    block.size = bytes ? bytes : 1;
     std::lock_guard<std::mutex> guard(table().lock);
     try {
         table().blocks.emplace(block.data, block);

@@ -169,7 +169,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
         if (injected_failure("MessageBoxA", ERROR_NOT_ENOUGH_MEMORY)) return 0;
         if ((uType & MB_TYPEMASK) > MB_RETRYCANCEL) fail_with(ERROR_INVALID_MSGBOX_STYLE);
         if (hWnd) window_or_fail(hWnd);
-        return show_message_box(hWnd, lpText, lpCaption, uType);
+        // A box of the desktop's is owned by nobody.
+        return show_message_box(hWnd == GetDesktopWindow() ? nullptr : hWnd, lpText, lpCaption, uType);
     });
 }
 

@@ -26,6 +26,7 @@ struct WindowManager {
     HWND main = nullptr;
     bool shift = false;
     std::vector<HWND> modal;
+    std::unique_ptr<Window> desktop;  // made on first use (windows.cpp)
 };
 
 WindowManager &window_manager();

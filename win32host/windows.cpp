@@ -369,6 +369,31 @@ size_t menu_item_index(const std::vector<MenuItem> &items, UINT item, UINT flags
     return items.size();
 }
 
+constexpr uintptr_t desktop_handle = 0x10010;
+
+// The desktop is a window to Windows: it exists, it is visible and covers the
+// screen, and a window created with it as its parent is a top-level window
+// without an owner. It is no top-level window itself, so nothing lists it.
+// Limits: its children are not the top-level windows, as they are on Windows.
+Window &desktop_window() {
+    auto &wm = window_manager();
+    if (!wm.desktop) {
+        static auto cls = std::make_shared<WindowClass>();
+        cls->name = "#32769";
+        cls->proc = DefWindowProcA;
+        cls->system = true;
+        wm.desktop = std::make_unique<Window>();
+        wm.desktop->handle = reinterpret_cast<HWND>(desktop_handle);
+        wm.desktop->cls = cls;
+        wm.desktop->proc = DefWindowProcA;
+        wm.desktop->style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    }
+    wm.desktop->rect = RECT{0, 0, config().screen_width, config().screen_height};
+    return *wm.desktop;
+}
+
+bool is_desktop(HWND hwnd) { return reinterpret_cast<uintptr_t>(hwnd) == desktop_handle; }
+
 }  // namespace
 
 WindowManager &window_manager() {
@@ -393,6 +418,7 @@ HWND top_level_of(HWND hwnd) {
 
 Window *find_window(HWND hwnd) {
     if (!hwnd) return nullptr;
+    if (is_desktop(hwnd)) return &desktop_window();
     auto &ws = window_manager().windows;
     auto it = ws.find(reinterpret_cast<uintptr_t>(hwnd));
     return it == ws.end() ? nullptr : it->second.get();
@@ -456,6 +482,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         auto cls = find_class(class_name_of(lpClassName).c_str(), hInstance);
         if (!cls) fail_with(ERROR_CANNOT_FIND_WND_CLASS);
         if (hWndParent && !find_window(hWndParent)) fail_with(ERROR_INVALID_WINDOW_HANDLE);
+        if (is_desktop(hWndParent) && !(dwStyle & WS_CHILD)) hWndParent = nullptr;  // top-level, owned by nobody
         if ((dwStyle & WS_CHILD) && !hWndParent) fail_with(ERROR_TLW_WITH_WSCHILD);
         CREATESTRUCTA cs{
             lpParam,      hInstance,   hMenu,    hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
@@ -467,6 +494,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 BOOL WINAPI DestroyWindow(HWND hWnd) {
     return entry_point(FALSE, [&]() -> BOOL {
         Window &w = window_or_fail(hWnd);
+        if (is_desktop(hWnd)) fail_with(ERROR_ACCESS_DENIED);
         if (!w.destroying) destroy_window(w);
         return TRUE;
     });
@@ -539,7 +567,7 @@ HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
 }
 
 HWND WINAPI GetDesktopWindow(void) {
-    return entry_point<HWND>(nullptr, [&]() -> HWND { return reinterpret_cast<HWND>(uintptr_t{0x10010}); });
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return desktop_window().handle; });
 }
 
 HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {

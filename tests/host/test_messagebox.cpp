@@ -64,6 +64,17 @@ TEST(MessageBoxTranscript, RecordsOwnerCaptionTextButtonsAndAnswer) {
     EXPECT_EQ("ok", events[1]["buttons"].s);
 }
 
+// Windows accepts the desktop as an owner; the box is then owned by nobody.
+TEST(MessageBoxTranscript, TheDesktopCanOwnABox) {
+    hosttest::Transcript transcript;
+    ScriptedUser user("ok\n");
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(IDOK, MessageBoxA(GetDesktopWindow(), "text", "caption", MB_OK));
+    auto events = transcript.events();
+    ASSERT_EQ(2u, events.size());
+    EXPECT_EQ("none", events[0]["owner"].s);
+}
+
 TEST(MessageBoxTranscript, AccentedTextIsWrittenAsUtf8) {
     hosttest::Transcript transcript;
     ScriptedUser user("expect Échec; ok\n");
