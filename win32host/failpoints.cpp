@@ -13,11 +13,21 @@ namespace {
 
 // The entry points that honour WIN32HOST_FAIL.
 constexpr std::array failable{
-    "CreateWindowExA", "DialogBoxIndirectParamA",
-    "DialogBoxParamA", "GetVersionExA",
-    "GlobalAlloc",     "KillTimer",
-    "LoadIconA",       "LoadStringA",
-    "MessageBoxA",     "RegisterClassA",
+    "AdjustTokenPrivileges",
+    "CreateWindowExA",
+    "DialogBoxIndirectParamA",
+    "DialogBoxParamA",
+    "ExitWindowsEx",
+    "GetVersionExA",
+    "GlobalAlloc",
+    "InitiateSystemShutdownA",
+    "KillTimer",
+    "LoadIconA",
+    "LoadStringA",
+    "LookupPrivilegeValueA",
+    "MessageBoxA",
+    "OpenProcessToken",
+    "RegisterClassA",
     "SetTimer",
 };
 

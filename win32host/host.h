@@ -40,6 +40,7 @@ struct Config {
     int screen_width = 1024;
     int screen_height = 768;
     bool french = false;  // user interface language of the resources
+    bool shutdown_privilege = true;  // WIN32HOST_SHUTDOWN: the process token holds SeShutdownPrivilege
 };
 
 // Reads and checks every WIN32HOST_* variable; a bad one ends the process
@@ -68,6 +69,12 @@ std::optional<std::string> parse_fail_rules(std::string_view text);
 // Counts one call of the named entry point; when this call is to fail, sets
 // the last error (the configured one, else default_error) and returns true.
 bool injected_failure(const char *function, DWORD default_error);
+
+// ---- security (security.cpp) -----------------------------------------------
+
+// Closes a handle from OpenProcessToken; false when the handle is not one.
+// CloseHandle asks here for handles it does not know.
+bool close_token_handle(HANDLE handle);
 
 // ---- code pages (codepage.cpp) ------------------------------------------------
 
