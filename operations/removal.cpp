@@ -43,8 +43,7 @@ INT_PTR CALLBACK RestartDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM l
 }
 
 void OfferRestart(HWND hMainWindow, LONG nPlatform, LPCSTR pszCaption) {
-    INT_PTR nAnswer =
-        DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_RESTART), hMainWindow, RestartDialogProc, 0);
+    INT_PTR nAnswer = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_RESTART), hMainWindow, RestartDialogProc, 0);
 
     /* No, or a dialog that could not be shown, requests nothing. */
     if (nAnswer == 1 && !RequestRestart(nPlatform)) ShowMessageString(hMainWindow, pszCaption, IDS_ERR_RESTART);

@@ -156,8 +156,8 @@ std::map<DWORD, DWORD> privilege_changes(BOOL disable_all, const TOKEN_PRIVILEGE
 // PreviousState receives the former attributes of the privileges that change.
 void report_previous_state(const std::map<DWORD, DWORD> &changes, DWORD length, TOKEN_PRIVILEGES *previous,
                            DWORD *return_length) {
-    DWORD needed = static_cast<DWORD>(offsetof(TOKEN_PRIVILEGES, Privileges) +
-                                      changes.size() * sizeof(LUID_AND_ATTRIBUTES));
+    DWORD needed =
+        static_cast<DWORD>(offsetof(TOKEN_PRIVILEGES, Privileges) + changes.size() * sizeof(LUID_AND_ATTRIBUTES));
     *return_length = needed;
     if (length < needed) fail_with(ERROR_INSUFFICIENT_BUFFER);
     previous->PrivilegeCount = static_cast<DWORD>(changes.size());
