@@ -79,6 +79,7 @@ void reset_config();
 void reset_fail_rules();
 void reset_clock();
 void reset_global_heap();
+void reset_security();
 
 // ---- errors (errors.cpp) ----------------------------------------------------
 
@@ -98,6 +99,8 @@ bool injected_failure(const char *function, DWORD default_error);
 // Closes a handle from OpenProcessToken; false when the handle is not one.
 // CloseHandle asks here for handles it does not know.
 bool close_token_handle(HANDLE handle);
+// Open token handles, for host_leftovers.
+size_t open_token_handles();
 
 // ---- code pages (codepage.cpp) ------------------------------------------------
 

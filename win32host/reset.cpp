@@ -53,6 +53,7 @@ void reset_host() {
     reset_timers();
     reset_icons();
     reset_global_heap();
+    reset_security();
     reset_fail_rules();
     reset_frontend();
     transcript_close();
@@ -67,6 +68,7 @@ std::string host_leftovers() {
     add_line(out, "windows", windows_left());
     add_line(out, "posted messages", messages_left());
     add_line(out, "timers", timers_left());
+    if (size_t tokens = open_token_handles()) add_line(out, "token handles", std::to_string(tokens));
     return out;
 }
 

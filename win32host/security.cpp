@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <optional>
 #include <strings.h>
 
 namespace w32h {
@@ -57,14 +58,20 @@ constexpr DWORD change_notify_luid = 23;
 
 // The process token: the privileges it holds, each with its attributes, as an
 // ordinary user's token: change-notify enabled, shut-down held but disabled
-// (not held at all under WIN32HOST_SHUTDOWN=deny).
+// (not held at all under WIN32HOST_SHUTDOWN=deny). Made on first use.
+std::optional<std::map<DWORD, DWORD>> &process_token() {
+    static std::optional<std::map<DWORD, DWORD>> token;
+    return token;
+}
+
 std::map<DWORD, DWORD> &held_privileges() {
-    static std::map<DWORD, DWORD> held = [] {
-        std::map<DWORD, DWORD> h{{change_notify_luid, SE_PRIVILEGE_ENABLED_BY_DEFAULT | SE_PRIVILEGE_ENABLED}};
-        if (config().shutdown_privilege) h[shutdown_luid] = 0;
-        return h;
-    }();
-    return held;
+    auto &token = process_token();
+    if (!token) {
+        token.emplace();
+        (*token)[change_notify_luid] = SE_PRIVILEGE_ENABLED_BY_DEFAULT | SE_PRIVILEGE_ENABLED;
+        if (config().shutdown_privilege) (*token)[shutdown_luid] = 0;
+    }
+    return *token;
 }
 
 // Open token handles and the access each was opened with. Their values lie in
@@ -212,6 +219,14 @@ BOOL initiate_shutdown(LPCSTR machine, BOOL reboot) {
 }  // namespace
 
 bool close_token_handle(HANDLE handle) { return token_handles().erase(handle) != 0; }
+
+size_t open_token_handles() { return token_handles().size(); }
+
+void reset_security() {
+    process_token().reset();
+    token_handles().clear();
+    restart_requested = false;
+}
 
 }  // namespace w32h
 
