@@ -1,18 +1,7 @@
-/* pending.cpp - placeholders for the file deployment and spooler steps while
- * their own sources are not in the tree: each compiles away as soon as its
- * header (deploy.h, spooler.h) is there, and this file then goes. */
+/* pending.cpp - placeholders for the spooler steps while their own sources are
+ * not in the tree: they compile away as soon as spooler.h is there, and this
+ * file then goes. */
 #include "pending.h"
-
-#if !__has_include("deploy.h")
-LPCSTR g_pszCurrentTargetFolder = NULL;
-int SetUpTargetFolders(void) { return 0; }
-void CentreWindow(HWND hWnd) { (void)hWnd; }
-int RunDeploymentPass(HWND hOwner, LONG nPlatform, int nList) {
-    (void)hOwner, (void)nPlatform, (void)nList;
-    return 0;
-}
-void RunRemovalPass(HWND hOwner, LONG nPlatform, int nList) { (void)hOwner, (void)nPlatform, (void)nList; }
-#endif
 
 #if !__has_include("spooler.h")
 char g_szPortName[80] = "";

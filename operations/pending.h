@@ -1,16 +1,9 @@
-/* pending.h - declarations of the file deployment and spooler steps that the
- * operations call, until deploy.h and spooler.h are in the tree; this header
- * goes away then. */
+/* pending.h - declarations of the spooler steps that the operations call,
+ * until spooler.h is in the tree; this header goes away then. */
 #ifndef SETUPORDANE_PENDING_H
 #define SETUPORDANE_PENDING_H
 
 #include <windows.h>
-
-extern LPCSTR g_pszCurrentTargetFolder;
-int SetUpTargetFolders(void);
-void CentreWindow(HWND hWnd);
-int RunDeploymentPass(HWND hOwner, LONG nPlatform, int nList);
-void RunRemovalPass(HWND hOwner, LONG nPlatform, int nList);
 
 extern char g_szPortName[80];
 int RunPortSelectionDialog(HWND hOwner);

@@ -5,6 +5,7 @@
 #include "operations.h"
 
 #include "messages.h"
+#include "deploy.h"
 #include "pending.h"
 #include "resource.h"
 #include "setup_ordane.h"

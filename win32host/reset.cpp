@@ -68,7 +68,6 @@ std::string host_leftovers() {
     add_line(out, "windows", windows_left());
     add_line(out, "posted messages", messages_left());
     add_line(out, "timers", timers_left());
-    if (size_t tokens = open_token_handles()) add_line(out, "token handles", std::to_string(tokens));
     return out;
 }
 

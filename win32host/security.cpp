@@ -6,6 +6,7 @@
 // privilege.
 #include "api.h"
 #include "frontend.h"
+#include "kernel_objects.h"
 #include "machine.h"
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <optional>
 #include <strings.h>
 
@@ -74,13 +76,12 @@ std::map<DWORD, DWORD> &held_privileges() {
     return *token;
 }
 
-// Open token handles and the access each was opened with. Their values lie in
-// a range of their own, so CloseHandle can tell them from other handles.
-constexpr uintptr_t first_token_handle = 0x7e000000;
-std::map<HANDLE, DWORD> &token_handles() {
-    static std::map<HANDLE, DWORD> handles;
-    return handles;
-}
+// A handle from OpenProcessToken: the access it was opened with. Every handle
+// names the one process token.
+struct OpenToken : KernelObject {
+    explicit OpenToken(DWORD a) : access(a) {}
+    DWORD access;
+};
 
 bool restart_requested = false;
 
@@ -120,16 +121,9 @@ void record_restart(const char *method) {
 }
 
 DWORD token_access(HANDLE token) {
-    auto it = token_handles().find(token);
-    if (it == token_handles().end()) fail_with(ERROR_INVALID_HANDLE);
-    return it->second;
-}
-
-HANDLE open_token(DWORD access) {
-    auto handle = reinterpret_cast<HANDLE>(first_token_handle + 4 * token_handles().size());
-    while (token_handles().count(handle)) handle = static_cast<char *>(handle) + 4;
-    token_handles()[handle] = access;
-    return handle;
+    OpenToken *t = kernel_object_as<OpenToken>(token);
+    if (!t) fail_with(ERROR_INVALID_HANDLE);
+    return t->access;
 }
 
 DWORD luid_of(LPCSTR name) {
@@ -218,13 +212,8 @@ BOOL initiate_shutdown(LPCSTR machine, BOOL reboot) {
 
 }  // namespace
 
-bool close_token_handle(HANDLE handle) { return token_handles().erase(handle) != 0; }
-
-size_t open_token_handles() { return token_handles().size(); }
-
 void reset_security() {
     process_token().reset();
-    token_handles().clear();
     restart_requested = false;
 }
 
@@ -244,7 +233,7 @@ BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE 
         require_nt();
         if (ProcessHandle != current_process) fail_with(ERROR_INVALID_HANDLE);
         if (!TokenHandle) fail_with(ERROR_NOACCESS);
-        *TokenHandle = open_token(DesiredAccess);
+        *TokenHandle = add_kernel_object(std::make_unique<OpenToken>(DesiredAccess));
         return TRUE;
     });
 }

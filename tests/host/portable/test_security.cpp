@@ -9,9 +9,6 @@
 
 #include "portable.h"
 
-// Until win32host has CloseHandle (the file area brings it).
-#if defined(_WIN32) || __has_include("kernel_objects.h")
-
 namespace {
 
 struct OneChange {
@@ -149,5 +146,3 @@ TEST_F(Token, RestartWithoutTheEnabledPrivilegeIsRefused) {
 }
 
 }  // namespace
-
-#endif
