@@ -4,6 +4,7 @@
  * InitiateSystemShutdownA. */
 #include "operations.h"
 
+#include "handles.h"
 #include "platform.h"
 
 namespace {
@@ -21,16 +22,16 @@ DWORD SetShutdownPrivilege(HANDLE hToken, TOKEN_PRIVILEGES *pPrivileges, DWORD d
 }
 
 int RequestNtRestart(void) {
-    HANDLE hToken = NULL;
+    unique_handle Token;
     /* Zero-filled: a failed look-up then names no privilege rather than garbage. */
     TOKEN_PRIVILEGES Privileges = {};
 
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hToken)) return 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, Token.receive())) return 0;
     LookupPrivilegeValueA(NULL, SE_SHUTDOWN_NAME, &Privileges.Privileges[0].Luid);
     Privileges.PrivilegeCount = 1;
-    if (SetShutdownPrivilege(hToken, &Privileges, SE_PRIVILEGE_ENABLED) != 0) return 0;
+    if (SetShutdownPrivilege(Token.get(), &Privileges, SE_PRIVILEGE_ENABLED) != 0) return 0;
     if (!InitiateSystemShutdownA(NULL, NULL, 0, FALSE, TRUE)) return 0;
-    SetShutdownPrivilege(hToken, &Privileges, 0);
+    SetShutdownPrivilege(Token.get(), &Privileges, 0);
     return 1;
 }
 
