@@ -6,7 +6,7 @@
 
 #include "messages.h"
 #include "deploy.h"
-#include "pending.h"
+#include "spooler.h"
 #include "resource.h"
 #include "setup_ordane.h"
 

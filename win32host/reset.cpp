@@ -56,6 +56,7 @@ void reset_host() {
     reset_global_heap();
     reset_kernel_objects();
     reset_security();
+    reset_printer_handles();
     reset_fail_rules();
     reset_frontend();
     transcript_close();
@@ -71,6 +72,7 @@ std::string host_leftovers() {
     add_line(out, "posted messages", messages_left());
     add_line(out, "timers", timers_left());
     add_line(out, "handles", open_handles());
+    add_line(out, "printer handles", printer_handles_left());
     return out;
 }
 

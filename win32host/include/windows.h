@@ -406,6 +406,18 @@ typedef struct _OSVERSIONINFOEXA {
 #define ERROR_NOT_ALL_ASSIGNED 1300
 #define ERROR_NO_SUCH_PRIVILEGE 1313
 #define ERROR_PRIVILEGE_NOT_HELD 1314
+/* Errors of the print spooler */
+#define ERROR_INVALID_USER_BUFFER 1784
+#define RPC_X_NULL_REF_POINTER 1780
+#define ERROR_UNKNOWN_PORT 1796
+#define ERROR_UNKNOWN_PRINTER_DRIVER 1797
+#define ERROR_UNKNOWN_PRINTPROCESSOR 1798
+#define ERROR_INVALID_PRINTER_NAME 1801
+#define ERROR_PRINTER_ALREADY_EXISTS 1802
+#define ERROR_INVALID_DATATYPE 1804
+#define ERROR_INVALID_FORM_NAME 1902
+#define ERROR_PRINTER_DELETED 1905
+#define ERROR_PRINTER_DRIVER_IN_USE 3001
 
 /* Kernel: errors, memory, strings, time, version, modules, resources */
 DWORD WINAPI GetLastError(void);
@@ -945,6 +957,24 @@ BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
 BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD dwReason);
 BOOL WINAPI InitiateSystemShutdownA(LPSTR lpMachineName, LPSTR lpMessage, DWORD dwTimeout, BOOL bForceAppsClosed,
                                     BOOL bRebootAfterShutdown);
+/* Access rights and the types the print spooler's records use */
+#define DELETE 0x00010000
+#define READ_CONTROL 0x00020000
+#define WRITE_DAC 0x00040000
+#define WRITE_OWNER 0x00080000
+#define STANDARD_RIGHTS_REQUIRED 0x000F0000
+typedef DWORD ACCESS_MASK;
+typedef PVOID PSECURITY_DESCRIPTOR;
+typedef struct tagSIZE {
+    LONG cx;
+    LONG cy;
+} SIZE, *PSIZE, *LPSIZE, SIZEL, *PSIZEL, *LPSIZEL;
+typedef struct _RECTL {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECTL, *PRECTL, *LPRECTL;
 
 #ifdef __cplusplus
 }
