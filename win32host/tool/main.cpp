@@ -11,6 +11,7 @@ namespace {
 
 const Command *const commands[] = {
     &lock_command,
+    &spooler_command,
 };
 
 int print_help(FILE *out) {

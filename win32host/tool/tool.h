@@ -19,5 +19,6 @@ struct Command {
 int report_failure(const char *command, const std::string &text);
 
 extern const Command lock_command;
+extern const Command spooler_command;
 
 }  // namespace w32h::tool

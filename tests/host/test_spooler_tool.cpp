@@ -1,0 +1,158 @@
+// test_spooler_tool.cpp - the `win32host spooler` commands as people and
+// tests use them from outside: the JSON listing of a prefix's spooler, and
+// ports and forms added and removed, with refusals on standard error.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include <winspool.h>
+
+#include <fstream>
+
+#include "host.h"
+#include "json.h"
+#include "machine.h"
+#include "program_run.h"
+
+namespace {
+
+struct ToolRun {
+    int code = -1;
+    std::string out;
+};
+
+class SpoolerTool : public ::testing::Test {
+protected:
+    ToolRun run(const std::string &arguments) {
+        std::string command = "WIN32HOST_PREFIX='" + (dir_.path() / "prefix").string() +
+                              "' WIN32HOST_WINVER=nt40 '" WIN32HOST_TOOL "' spooler " + arguments + " 2>&1";
+        ToolRun r;
+        FILE *pipe = popen(command.c_str(), "r");
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+        int status = pclose(pipe);
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+    testjson::Value list() {
+        ToolRun r = run("list");
+        EXPECT_EQ(0, r.code) << r.out;
+        return testjson::parse(r.out);
+    }
+    testrun::TempDir dir_;
+};
+
+TEST_F(SpoolerTool, ListsANewMachine) {
+    testjson::Value v = list();
+    ASSERT_EQ(8u, v["ports"].items.size());
+    EXPECT_EQ("LPT1:", v["ports"][0]["name"].s);
+    EXPECT_EQ("Local Port", v["ports"][0]["description"].s);
+    EXPECT_EQ("FILE:", v["ports"][7]["name"].s);
+    EXPECT_EQ(testjson::Value::array, v["drivers"].kind);
+    EXPECT_TRUE(v["drivers"].items.empty());
+    EXPECT_TRUE(v["printers"].items.empty());
+    EXPECT_TRUE(v["forms"].items.empty());
+}
+
+TEST_F(SpoolerTool, AddsAndRemovesPortsAndForms) {
+    EXPECT_EQ(0, run("add-port 'Net Port' 'R\xC3\xA9seau \"A\"'").code);
+    EXPECT_EQ(0, run("add-form Card 85600 53980").code);
+    testjson::Value v = list();
+    ASSERT_EQ(9u, v["ports"].items.size());
+    EXPECT_EQ("Net Port", v["ports"][8]["name"].s);
+    EXPECT_EQ("R\xC3\xA9seau \"A\"", v["ports"][8]["description"].s);
+    ASSERT_EQ(1u, v["forms"].items.size());
+    EXPECT_EQ("Card", v["forms"][0]["name"].s);
+    EXPECT_EQ(85600, v["forms"][0]["width"].n);
+    EXPECT_EQ(53980, v["forms"][0]["height"].n);
+    EXPECT_EQ(0, run("remove-port 'net port'").code);
+    EXPECT_EQ(0, run("remove-form Card").code);
+    v = list();
+    EXPECT_EQ(8u, v["ports"].items.size());
+    EXPECT_TRUE(v["forms"].items.empty());
+}
+
+// A driver and a printer put in through the API of this process show in the
+// listing of another, with the paths the spooler reports.
+TEST_F(SpoolerTool, ListsDriversAndPrintersAsTheSpoolerReportsThem) {
+    w32h::Config saved = w32h::config(), cfg = saved;
+    cfg.prefix = (dir_.path() / "prefix").string();
+    cfg.winver = *w32h::parse_windows_version("nt40");
+    w32h::set_config(cfg);
+    const std::string folder = w32h::machine_folders().printer_driver;
+    for (const char *name : {"d.dll", "data.ini", "ui.dll", "a.hlp"})
+        std::ofstream(w32h::to_host_path(folder + "\\" + name)) << name;
+    char dependent[] = "a.hlp\0data.ini\0";
+    DRIVER_INFO_3A driver{};
+    driver.pName = const_cast<LPSTR>("Tool Driver");
+    driver.pDriverPath = const_cast<LPSTR>("d.dll");
+    driver.pDataFile = const_cast<LPSTR>("data.ini");
+    driver.pConfigFile = const_cast<LPSTR>("ui.dll");
+    driver.pDependentFiles = dependent;
+    driver.pDefaultDataType = const_cast<LPSTR>("RAW");
+    ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver)));
+    PRINTER_INFO_2A printer{};
+    printer.pPrinterName = const_cast<LPSTR>("Tool Printer");
+    printer.pPortName = const_cast<LPSTR>("COM2:");
+    printer.pDriverName = driver.pName;
+    printer.pComment = const_cast<LPSTR>("Comment");
+    printer.pPrintProcessor = const_cast<LPSTR>("winprint");
+    printer.Attributes = 0x1041;
+    HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
+    ASSERT_NE(nullptr, h);
+    ClosePrinter(h);
+    w32h::set_config(saved);
+
+    testjson::Value v = list();
+    ASSERT_EQ(1u, v["drivers"].items.size());
+    const testjson::Value &d = v["drivers"][0];
+    const std::string version_folder = "C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86\\2\\";
+    EXPECT_EQ("Tool Driver", d["name"].s);
+    EXPECT_EQ("Windows NT x86", d["environment"].s);
+    EXPECT_EQ(2, d["version"].n);
+    EXPECT_EQ(version_folder + "d.dll", d["driver"].s);
+    EXPECT_EQ(version_folder + "data.ini", d["data"].s);
+    EXPECT_EQ(version_folder + "ui.dll", d["config"].s);
+    EXPECT_EQ(testjson::Value::null, d["help"].kind);
+    ASSERT_EQ(2u, d["dependent"].items.size());
+    EXPECT_EQ(version_folder + "a.hlp", d["dependent"][0].s);
+    EXPECT_EQ("RAW", d["datatype"].s);
+    ASSERT_EQ(1u, v["printers"].items.size());
+    const testjson::Value &p = v["printers"][0];
+    EXPECT_EQ("Tool Printer", p["name"].s);
+    EXPECT_EQ("COM2:", p["port"].s);
+    EXPECT_EQ("Tool Driver", p["driver"].s);
+    EXPECT_EQ("Comment", p["comment"].s);
+    EXPECT_EQ("winprint", p["processor"].s);
+    EXPECT_EQ(testjson::Value::null, p["datatype"].kind);
+    EXPECT_EQ(0x1041, p["attributes"].n);
+    EXPECT_EQ(testjson::Value::null, p["share"].kind);
+    ToolRun in_use = run("remove-port COM2:");
+    EXPECT_EQ(1, in_use.code);
+    EXPECT_NE(std::string::npos, in_use.out.find("printer 'Tool Printer' uses port 'COM2:'")) << in_use.out;
+}
+
+TEST_F(SpoolerTool, RefusesWhatTheSpoolerWouldNotHold) {
+    ToolRun twice = run("add-port COM1: Again");
+    EXPECT_EQ(1, twice.code);
+    EXPECT_NE(std::string::npos, twice.out.find("win32host spooler: port 'COM1:' exists")) << twice.out;
+    EXPECT_EQ(1, run("remove-port LPT9:").code);
+    EXPECT_EQ(1, run("remove-form Card").code);
+    EXPECT_EQ(1, run("add-form Card 0 10").code);
+    EXPECT_EQ(1, run("add-form Card 10").code);
+    EXPECT_EQ(1, run("frobnicate").code);
+    EXPECT_EQ(8u, list()["ports"].items.size());
+}
+
+TEST_F(SpoolerTool, DamagedStoreIsReportedAndKept) {
+    list();
+    std::string garbage(2048, 'g');
+    { std::ofstream((dir_.path() / "prefix" / "spooler.db").string(), std::ios::binary | std::ios::trunc) << garbage; }
+    ToolRun r = run("list");
+    EXPECT_EQ(1, r.code);
+    EXPECT_NE(std::string::npos, r.out.find("error 1722")) << r.out;
+    EXPECT_EQ(garbage, testrun::read_file(dir_.path() / "prefix" / "spooler.db"));
+}
+
+}  // namespace
