@@ -12,8 +12,6 @@
 
 #include "program_run.h"
 
-#ifdef WIN32HOST_TOOL
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -576,5 +574,3 @@ INSTANTIATE_TEST_SUITE_P(Operations, EveryRow, ::testing::ValuesIn(kRows), [](co
 });
 
 }  // namespace
-
-#endif
