@@ -93,7 +93,12 @@ std::string Read(const fs::path &p) { return testrun::read_file(p); }
 
 class Machine {
 public:
-    explicit Machine(const Row &row) : row_(row) {}
+    // Each machine runs from its own copy of the medium: the copy dialog opens
+    // its source without sharing, so parallel runs on one medium would meet
+    // sharing violations, as two setups at once would on Windows.
+    explicit Machine(const Row &row) : row_(row) {
+        fs::copy(SETUPORDANE_MEDIUM, medium_, fs::copy_options::recursive);
+    }
 
     Result Run(Mode mode, const std::string &script, std::map<std::string, std::string> env = {},
                std::vector<std::string> extra = {}) {
@@ -110,11 +115,6 @@ public:
     }
 
     fs::path prefix() const { return dir_.path() / "machine"; }
-    // A copy of the medium that a test may change.
-    void UseOwnMedium() {
-        medium_ = dir_.path() / "medium";
-        fs::copy(SETUPORDANE_MEDIUM, medium_, fs::copy_options::recursive);
-    }
     fs::path DriverFolder() const {
         bool nt = std::string(row_.winver).rfind("win9", 0) != 0;
         return nt ? prefix() / "drive_c" / "WINNT" / "system32" / "spool" / "DRIVERS" / "W32X86"
@@ -143,7 +143,7 @@ public:
 private:
     const Row &row_;
     testrun::TempDir dir_;
-    fs::path medium_ = SETUPORDANE_MEDIUM;
+    fs::path medium_ = dir_.path() / "medium";
 };
 
 // ---- the transcript in short ----------------------------------------------------
@@ -412,7 +412,6 @@ TEST(SetupOperation, NoToTheCopyQuestionEndsWithoutRegistrationAndTheEarlierPrin
     const Row &row = RowNamed("WINNT50");
     Machine m(row);
     Install(m);
-    m.UseOwnMedium();
     fs::remove(m.MediumFile("PavoUI.dll"));
     Result r = m.Run(kCompleteSetup, "yes\n" + kChoosePort + "ok\nno\n");
     Lines outline = Outline(r);

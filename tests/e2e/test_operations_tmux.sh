@@ -14,6 +14,8 @@ if ! command -v tmux >/dev/null 2>&1; then
 fi
 
 work=$(mktemp -d)
+# A medium of its own: parallel runs on one medium meet each other's file locks.
+cp -r "$medium" "$work/medium" && medium=$work/medium
 T=(tmux -L "ops-test-$$" -f /dev/null)
 cleanup() {
     "${T[@]}" kill-server >/dev/null 2>&1
