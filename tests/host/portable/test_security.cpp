@@ -102,7 +102,8 @@ TEST_F(Token, TooSmallPreviousStateBufferChangesNothing) {
 }
 
 TEST_F(Token, PrivilegeNotHeldIsPartialSuccessReportedInTheLastError) {
-    TOKEN_PRIVILEGES tp = {1, {{LuidOf("SeCreateTokenPrivilege"), SE_PRIVILEGE_ENABLED}}};
+    // An identifier no system gives out: no token holds it.
+    TOKEN_PRIVILEGES tp = {1, {{{0x7ffe, 0}, SE_PRIVILEGE_ENABLED}}};
     SetLastError(0xdeadbeef);
     EXPECT_TRUE(AdjustTokenPrivileges(token_, FALSE, &tp, 0, NULL, NULL));
     EXPECT_EQ((DWORD)ERROR_NOT_ALL_ASSIGNED, GetLastError());
