@@ -66,6 +66,24 @@ private:
     HANDLE m_hFile;
 };
 
+/* A handle whose "none" is NULL (a process token), closed with CloseHandle. */
+class unique_handle {
+public:
+    unique_handle() : m_hObject(NULL) {}
+    ~unique_handle() {
+        if (m_hObject) CloseHandle(m_hObject);
+    }
+    unique_handle(const unique_handle &) = delete;
+    unique_handle &operator=(const unique_handle &) = delete;
+
+    HANDLE get() const { return m_hObject; }
+    /* Where an API stores a new handle; only on an empty owner. */
+    HANDLE *receive() { return &m_hObject; }
+
+private:
+    HANDLE m_hObject;
+};
+
 /* A printer handle of the spooler, closed with ClosePrinter (whose result
  * nobody looks at). */
 class unique_printer {

@@ -117,6 +117,11 @@ std::optional<std::string> load_config(Config &c) {
         c.screen_height = size->second;
     }
     c.french = french_locale();
+    if (auto shutdown = env_nonempty("WIN32HOST_SHUTDOWN")) {
+        if (*shutdown != "allow" && *shutdown != "deny")
+            return "WIN32HOST_SHUTDOWN must be allow or deny, not '" + *shutdown + "'";
+        c.shutdown_privilege = *shutdown == "allow";
+    }
     return std::nullopt;
 }
 

@@ -71,6 +71,8 @@ void transcript_messagebox(HWND owner, const std::string &caption, const std::st
 void transcript_dialog_shown(HWND dialog);
 void transcript_dialog_ended(HWND dialog, INT_PTR result);
 void transcript_error(const std::string &reason);
+// A restart that Windows accepted; method is the function that asked for it.
+void transcript_restart(const char *method);
 void transcript_exit(int code);
 // Closes the transcript without an exit event.
 void transcript_close();

@@ -41,6 +41,7 @@ struct Config {
     int screen_width = 1024;
     int screen_height = 768;
     bool french = false;  // user interface language of the resources
+    bool shutdown_privilege = true;  // WIN32HOST_SHUTDOWN: the process token holds SeShutdownPrivilege
 };
 
 // Reads and checks every WIN32HOST_* variable; a bad one ends the process
@@ -79,6 +80,7 @@ void reset_config();
 void reset_fail_rules();
 void reset_clock();
 void reset_global_heap();
+void reset_security();
 void reset_printer_handles();
 // The printer handles still open, for host_leftovers; empty when none.
 std::string printer_handles_left();

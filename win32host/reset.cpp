@@ -55,6 +55,7 @@ void reset_host() {
     reset_icons();
     reset_global_heap();
     reset_kernel_objects();
+    reset_security();
     reset_printer_handles();
     reset_fail_rules();
     reset_frontend();

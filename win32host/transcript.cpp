@@ -170,6 +170,10 @@ void transcript_dialog_ended(HWND dialog, INT_PTR result) {
 
 void transcript_error(const std::string &reason) { emit("{\"event\":\"error\",\"text\":" + json_string(reason) + "}"); }
 
+void transcript_restart(const char *method) {
+    emit("{\"event\":\"restart\",\"method\":" + json_string(method) + "}");
+}
+
 void transcript_exit(int code) {
     emit("{\"event\":\"exit\",\"code\":" + std::to_string(code) + "}");
     transcript_close();

@@ -101,9 +101,9 @@ TEST(Confirmation, FrenchLongestQuestionFitsWhole) {
 }
 
 TEST(Confirmation, YesOnASupportedPlatformRunsTheOperationAndEndsWithOne) {
-    Result r = RunSetup({{"/OS=WINNT50"}, "yes\n", {}});
+    Result r = RunSetup({{"/OS=WINNT50"}, "yes\ncancel\n", {}});
     EXPECT_EQ(1, r.exit_code) << r.error_output;
-    EXPECT_EQ((std::vector<std::string>{"title", "messagebox", "exit"}), r.kinds());
+    EXPECT_EQ((std::vector<std::string>{"title", "messagebox", "dialog", "enddialog", "exit"}), r.kinds());
 }
 
 struct DetectCase {

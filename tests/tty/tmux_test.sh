@@ -202,6 +202,9 @@ FrenchConfirmationOuiWithO)
     expect_shown "< Oui >"
     expect_shown "[ Non ]"
     keys o
+    # Yes leads on to the port selection, which Escape cancels.
+    wait_for "Sélection du Port"
+    keys Escape
     expect_end 1
     answer yes
     ;;
@@ -397,6 +400,8 @@ LettersAnswerMessageBoxes)
     sleep 0.3
     expect_shown "< Yes >"
     keys Y
+    wait_for "Sélection du Port"
+    keys Escape
     expect_end 1
     answer yes
     type_line clear

@@ -401,6 +401,13 @@ typedef struct _OSVERSIONINFOEXA {
 #define ERROR_INVALID_LEVEL 124
 #define RPC_S_SERVER_UNAVAILABLE 1722
 #define ERROR_INVALID_ENVIRONMENT 1805
+/* Security and shut-down */
+#define ERROR_BAD_NETPATH 53
+#define ERROR_CALL_NOT_IMPLEMENTED 120
+#define ERROR_SHUTDOWN_IN_PROGRESS 1115
+#define ERROR_NOT_ALL_ASSIGNED 1300
+#define ERROR_NO_SUCH_PRIVILEGE 1313
+#define ERROR_PRIVILEGE_NOT_HELD 1314
 /* Errors of the print spooler */
 #define ERROR_INVALID_USER_BUFFER 1784
 #define RPC_X_NULL_REF_POINTER 1780
@@ -905,6 +912,53 @@ HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
 LONG WINAPI GetDialogBaseUnits(void);
 
+/* Security and shut-down: the process token, privileges, restart */
+typedef struct _LUID {
+    DWORD LowPart;
+    LONG HighPart;
+} LUID, *PLUID;
+
+typedef struct _LUID_AND_ATTRIBUTES {
+    LUID Luid;
+    DWORD Attributes;
+} LUID_AND_ATTRIBUTES, *PLUID_AND_ATTRIBUTES;
+
+#define ANYSIZE_ARRAY 1
+typedef struct _TOKEN_PRIVILEGES {
+    DWORD PrivilegeCount;
+    LUID_AND_ATTRIBUTES Privileges[ANYSIZE_ARRAY];
+} TOKEN_PRIVILEGES, *PTOKEN_PRIVILEGES;
+
+#define TOKEN_ASSIGN_PRIMARY 0x0001
+#define TOKEN_DUPLICATE 0x0002
+#define TOKEN_IMPERSONATE 0x0004
+#define TOKEN_QUERY 0x0008
+#define TOKEN_QUERY_SOURCE 0x0010
+#define TOKEN_ADJUST_PRIVILEGES 0x0020
+#define TOKEN_ADJUST_GROUPS 0x0040
+#define TOKEN_ADJUST_DEFAULT 0x0080
+#define TOKEN_ADJUST_SESSIONID 0x0100
+#define SE_PRIVILEGE_ENABLED_BY_DEFAULT 0x00000001
+#define SE_PRIVILEGE_ENABLED 0x00000002
+#define SE_PRIVILEGE_REMOVED 0x00000004
+#define SE_SHUTDOWN_NAME "SeShutdownPrivilege"
+#define SE_CHANGE_NOTIFY_NAME "SeChangeNotifyPrivilege"
+
+#define EWX_LOGOFF 0x00000000
+#define EWX_SHUTDOWN 0x00000001
+#define EWX_REBOOT 0x00000002
+#define EWX_FORCE 0x00000004
+#define EWX_POWEROFF 0x00000008
+#define EWX_FORCEIFHUNG 0x00000010
+
+HANDLE WINAPI GetCurrentProcess(void);
+BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle);
+BOOL WINAPI LookupPrivilegeValueA(LPCSTR lpSystemName, LPCSTR lpName, PLUID lpLuid);
+BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN_PRIVILEGES NewState,
+                                  DWORD BufferLength, PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength);
+BOOL WINAPI ExitWindowsEx(UINT uFlags, DWORD dwReason);
+BOOL WINAPI InitiateSystemShutdownA(LPSTR lpMachineName, LPSTR lpMessage, DWORD dwTimeout, BOOL bForceAppsClosed,
+                                    BOOL bRebootAfterShutdown);
 /* Access rights and the types the print spooler's records use */
 #define DELETE 0x00010000
 #define READ_CONTROL 0x00020000
