@@ -181,7 +181,9 @@ expected="3 1 040c
 5 606 0409
 5 606 040c
 5 608 040c
-14 500 040c"
+14 500 040c
+16 1 0000
+24 1 0000"
 listed=$(timeout 20 "$WINE" "$driver" resources "$exe" | grep -v '^6 ') || fail "cannot list the resources"
 [ "$listed" = "$expected" ] || fail "resources differ:"$'\n'"$listed"
 # The syntax caption in each language, read with no language fallback.
@@ -189,7 +191,7 @@ for pair in "0409 14 Command syntax" "040c 22 Syntaxe de la commande"; do
   got=$(timeout 20 "$WINE" "$driver" string "$exe" "${pair%% *}" 5) || fail "no string 5 in ${pair%% *}"
   [ "$got" = "${pair#* }" ] || fail "string 5 in ${pair%% *} is \"$got\""
 done
-pass "$t" "resources: dialogs 600-606 in English and French, 608 and icon 500 in French, string 5 in both"
+pass "$t" "resources: dialogs 600-606 in English and French, 608 and icon 500 in French, string 5 in both, version and manifest"
 
 begin_case "an unknown option shows the command syntax"
 start_program -- /X
