@@ -341,7 +341,7 @@ int Usage() {
         L"       driver string EXE LANGID ID\n"
         L"       driver version EXE LANGID\n"
         L"       driver manifest EXE\n"
-        L"       driver printers | drivers | folder\n"
+        L"       driver spooler | folder\n"
         L"TEXT may hold \\r \\n \\t \\\\ and \\uXXXX.");
     return STEP_USAGE;
 }
@@ -860,7 +860,7 @@ int RunPrinters() {
     }
     const PRINTER_INFO_2A *pInfo = (const PRINTER_INFO_2A *)buffer.data();
     for (DWORD i = 0; i < nCount; i++, pInfo++)
-        Print(FromAnsi(pInfo->pPrinterName) + L" | " + FromAnsi(pInfo->pPortName) + L" | " +
+        Print(L"printer " + FromAnsi(pInfo->pPrinterName) + L" | " + FromAnsi(pInfo->pPortName) + L" | " +
               FromAnsi(pInfo->pDriverName) + L" | " + FromAnsi(pInfo->pComment) + L" | " + FromAnsi(pInfo->pShareName) +
               L" | " + FromAnsi(pInfo->pLocation) + L" | " + FromAnsi(pInfo->pPrintProcessor) + L" | " +
               FromAnsi(pInfo->pDatatype) + L" | " + Hex(pInfo->Attributes));
@@ -880,7 +880,7 @@ int RunDrivers() {
     }
     const DRIVER_INFO_3A *pInfo = (const DRIVER_INFO_3A *)buffer.data();
     for (DWORD i = 0; i < nCount; i++, pInfo++)
-        Print(FromAnsi(pInfo->pName) + L" | " + std::to_wstring(pInfo->cVersion) + L" | " +
+        Print(L"driver " + FromAnsi(pInfo->pName) + L" | " + std::to_wstring(pInfo->cVersion) + L" | " +
               FromAnsi(pInfo->pEnvironment) + L" | " + FromAnsi(pInfo->pDriverPath) + L" | " +
               FromAnsi(pInfo->pDataFile) + L" | " + FromAnsi(pInfo->pConfigFile) + L" | " + FromAnsi(pInfo->pHelpFile) +
               L" | " + FromAnsiList(pInfo->pDependentFiles) + L" | " + FromAnsi(pInfo->pMonitorName) + L" | " +
@@ -1139,8 +1139,7 @@ int main() {
         return RunString(args[1], (WORD)wcstoul(args[2].c_str(), NULL, 16), (UINT)_wtoi(args[3].c_str()));
     if (command == L"version" && args.size() == 3) return RunVersion(args[1], args[2]);
     if (command == L"manifest" && args.size() == 2) return RunManifest(args[1]);
-    if (command == L"printers" && args.size() == 1) return RunPrinters();
-    if (command == L"drivers" && args.size() == 1) return RunDrivers();
+    if (command == L"spooler" && args.size() == 1) return RunPrinters() | RunDrivers();
     if (command == L"folder" && args.size() == 1) return RunFolder();
     return Usage();
 }

@@ -254,4 +254,6 @@ expect_box --caption "" --text "Confirmez l'installation compl\u00e8te de : Driv
   --buttons 6,7 --press 7
 expect_exit 1
 
+source "$(dirname "$0")/job.sh"
+
 echo "wine: all $passed cases passed in $(elapsed "$started")"
