@@ -8,6 +8,7 @@ want=${1:-test}
 packages=(cmake ninja-build g++ llvm libncurses-dev)
 if [ "$want" = test ]; then
   packages+=(libgtest-dev g++-mingw-w64-i686 wine32:i386)
+  packages+=(mtools zip unzip)
 fi
 
 missing=()
