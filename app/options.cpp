@@ -77,23 +77,24 @@ int MatchPrefix(LPCSTR pszText, LPCSTR pszPrefix, UINT nLength) {
 
 int ParseOptions(LPSTR pszCommandTail, RunRequest *pRequest) {
     int nCount = 0;
+    unique_global Tokens;
     LPSTR *ppszTokens;
 
     pRequest->nMode = MODE_COMPLETE_SETUP;
     pRequest->nPlatform = PLATFORM_NONE;
     SplitCommandLine(pszCommandTail, NULL, &nCount);
     if (nCount == 0) return 1;
-    ppszTokens = (LPSTR *)GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, (SIZE_T)(nCount + 1) * sizeof(LPSTR));
-    if (!ppszTokens) {
+    Tokens.reset(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, (SIZE_T)(nCount + 1) * sizeof(LPSTR)));
+    if (!Tokens) {
         ShowMessageString(g_hMainWindow, NULL, IDS_ERR_MEMORY);
         return 0;
     }
+    ppszTokens = (LPSTR *)Tokens.get();
     SplitCommandLine(pszCommandTail, ppszTokens, &nCount);
     ppszTokens[nCount] = NULL;
     for (int i = 0; i < nCount; i++) {
         UpperCaseAscii(ppszTokens[i]);
         if (!ApplyOption(ppszTokens[i], pRequest)) break;
     }
-    GlobalFree(ppszTokens);
     return 1;
 }

@@ -129,11 +129,11 @@ void ShowSyntax(HWND hOwner) {
     MessageBoxA(hOwner, szText, szCaption, MB_OK);
 }
 
-int ConfirmRun(HWND hOwner) {
+int ConfirmRun(HWND hOwner, const RunRequest *pRequest) {
     char szFormat[256] = "";
     char szText[256];
-    UINT nString = ConfirmationString(g_RunRequest.nMode);
-    LONG nPlatform = g_RunRequest.nPlatform;
+    UINT nString = ConfirmationString(pRequest->nMode);
+    LONG nPlatform = pRequest->nPlatform;
 
     if (!nString || nPlatform < 0 || nPlatform >= PLATFORM_COUNT) return 0;
     LoadStringA(g_hInstance, nString, szFormat, sizeof szFormat);

@@ -52,6 +52,7 @@ int FindPlatform(LPCSTR pszText);
 int DetectPlatform(HWND hOwner);
 int PlatformFromVersion(DWORD dwPlatformId, DWORD dwMajor, DWORD dwMinor);
 void ShowSyntax(HWND hOwner);
-int ConfirmRun(HWND hOwner);
+struct RunRequest; /* setup_ordane.h */
+int ConfirmRun(HWND hOwner, const RunRequest *pRequest);
 
 #endif /* SETUPORDANE_PLATFORM_H */

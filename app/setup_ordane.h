@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "handles.h"
+
 /* Operating modes of the run request */
 #define MODE_SHOW_SYNTAX 0
 #define MODE_COMPLETE_SETUP 1
@@ -25,8 +27,9 @@ struct RunRequest {
 extern HINSTANCE g_hInstance;
 extern HWND g_hMainWindow;
 extern RunRequest g_RunRequest;
-extern LPSTR g_pszSystemFolder;
-extern LPSTR g_pszPrinterDriverFolder;
+/* The target folders, ANSI strings in global-heap blocks; ShutDown frees them. */
+extern unique_global g_SystemFolder;
+extern unique_global g_PrinterDriverFolder;
 
 int CreateMainWindow(void);
 int ParseOptions(LPSTR pszCommandTail, RunRequest *pRequest);

@@ -14,8 +14,8 @@
 HINSTANCE g_hInstance = NULL;
 HWND g_hMainWindow = NULL;
 RunRequest g_RunRequest = {MODE_COMPLETE_SETUP, PLATFORM_NONE};
-LPSTR g_pszSystemFolder = NULL;
-LPSTR g_pszPrinterDriverFolder = NULL;
+unique_global g_SystemFolder;
+unique_global g_PrinterDriverFolder;
 
 namespace {
 
@@ -25,7 +25,7 @@ void RunRequestedOperation(HWND hWnd) {
         g_RunRequest.nPlatform = DetectPlatform(hWnd);
         if (g_RunRequest.nPlatform == PLATFORM_NONE) return;
     }
-    if (!ConfirmRun(hWnd)) return;
+    if (!ConfirmRun(hWnd, &g_RunRequest)) return;
     if (!g_PlatformTable[g_RunRequest.nPlatform].nSupported) {
         ShowMessageString(g_hMainWindow, NULL, IDS_ERR_UNSUPPORTED);
         return;
@@ -113,10 +113,8 @@ VOID CALLBACK DispatchTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dw
 }
 
 void ShutDown(HWND hWnd) {
-    if (g_pszSystemFolder) GlobalFree(g_pszSystemFolder);
-    if (g_pszPrinterDriverFolder) GlobalFree(g_pszPrinterDriverFolder);
-    g_pszSystemFolder = NULL;
-    g_pszPrinterDriverFolder = NULL;
+    g_SystemFolder.reset();
+    g_PrinterDriverFolder.reset();
     /* The window procedure posts the quit message; the window itself stays. */
     SendMessageA(hWnd, WM_DESTROY, 0, 0);
 }

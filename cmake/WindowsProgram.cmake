@@ -1,5 +1,6 @@
 # The Windows build: the program's sources and its .rc, compiled by windres,
-# linked into a static, stripped, size-optimised 32-bit GUI executable.
+# linked into a static, stripped, size-optimised GUI executable (32-bit as it
+# ships, x86_64 for 64-bit Wine), with the programs that prove it under Wine.
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
@@ -20,3 +21,5 @@ add_executable(wine_driver tests/wine/driver.cpp)
 target_compile_options(wine_driver PRIVATE -Os)
 target_link_options(wine_driver PRIVATE -static -s)
 target_link_libraries(wine_driver PRIVATE shell32 comctl32 winspool version)
+
+include(cmake/PortableTests.cmake)

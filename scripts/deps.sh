@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
 # Installs what building and testing SetupOrdane needs on Debian 12, and only
-# what is missing: `deps.sh run` for the native program, `deps.sh test` adds
-# GoogleTest, the mingw-w64 cross compiler and 32-bit Wine.
+# what is missing: `deps.sh run` for the native program; `deps.sh test` adds
+# GoogleTest (also its sources, for the Windows build of the portable tests),
+# the 32-bit mingw-w64 cross compiler, and the Wine this machine runs: 32-bit
+# Wine where the kernel runs i386 programs, else wine64 and the x86_64 cross
+# compiler (tests/wine/select.sh decides).
 set -euo pipefail
 
 want=${1:-test}
 packages=(cmake ninja-build g++ llvm libncurses-dev)
 if [ "$want" = test ]; then
-  packages+=(libgtest-dev g++-mingw-w64-i686 wine32:i386)
+  source "$(dirname "$0")/../tests/wine/select.sh"
+  select_wine || { echo "deps: $wine_reason" >&2; exit 1; }
+  packages+=(libgtest-dev googletest g++-mingw-w64-i686)
   packages+=(mtools zip unzip)
+  if [ "$wine_bits" = 32 ]; then
+    packages+=(wine32:i386)
+  else
+    packages+=(g++-mingw-w64-x86-64 wine64)
+  fi
 fi
 
 missing=()

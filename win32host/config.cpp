@@ -117,6 +117,8 @@ const Config &config() {
 
 void set_config(const Config &cfg) { current() = cfg; }
 
+void reset_config() { current().reset(); }
+
 [[noreturn]] void host_error(const std::string &reason) {
     static bool ending = false;
     if (ending) std::_Exit(3);

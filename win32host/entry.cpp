@@ -8,11 +8,6 @@
 #include <string>
 
 namespace w32h {
-
-// The raw command line lives as long as the process, as GetCommandLineA's does;
-// the tail handed to WinMain points into it.
-std::string &command_line_buffer();
-
 namespace {
 
 std::string raw_command_line(int argc, char **argv) {

@@ -92,6 +92,11 @@ std::optional<std::string> parse_fail_rules(std::string_view text) {
     return std::nullopt;
 }
 
+void reset_fail_rules() {
+    rules().clear();
+    counts().clear();
+}
+
 bool injected_failure(const char *function, DWORD default_error) {
     auto &r = rules();
     if (r.empty()) return false;

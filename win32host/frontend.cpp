@@ -92,6 +92,8 @@ Frontend &frontend() {
 
 void set_frontend(std::unique_ptr<Frontend> fe) { slot() = std::move(fe); }
 
+void reset_frontend() { slot().reset(); }
+
 void end_host(int code) {
     transcript_exit(code);
     if (slot()) slot()->shutdown();

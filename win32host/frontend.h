@@ -34,6 +34,9 @@ Frontend &frontend();
 // reads and checks its whole script here.
 void start_frontend(const Config &cfg);
 void set_frontend(std::unique_ptr<Frontend> fe);
+// Drops the front-end; the next use builds the default one, which answers
+// nothing.
+void reset_frontend();
 
 // ---- user actions (frontend.cpp), shared by both front-ends ----------------
 
@@ -64,6 +67,8 @@ void transcript_dialog_shown(HWND dialog);
 void transcript_dialog_ended(HWND dialog, INT_PTR result);
 void transcript_error(const std::string &reason);
 void transcript_exit(int code);
+// Closes the transcript without an exit event.
+void transcript_close();
 
 // The end of the process, from WinMain's return or a host error: transcript
 // exit event, terminal restored.

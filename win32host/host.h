@@ -56,6 +56,29 @@ void set_config(const Config &cfg);
 
 std::optional<WindowsVersion> parse_windows_version(std::string_view text);
 
+// ---- process (process.cpp, reset.cpp) ---------------------------------------
+
+// The raw command line; it lives as long as the process, as GetCommandLineA's
+// does, and the tail handed to WinMain points into it.
+std::string &command_line_buffer();
+
+// Returns every piece of the host's process state to what a fresh process
+// has: windows and the classes programs registered (the system classes stay),
+// the message queue, focus and activation, timers, loaded icons, the global
+// heap, fail rules and their counts, the front-end, the configuration, the
+// transcript, the clock and the last error. The resource images registered
+// at start-up stay. Tests call it between tests; a program never does.
+void reset_host();
+// What a finished piece of work left running, one line per kind (windows,
+// posted messages, timers); empty when nothing is left.
+std::string host_leftovers();
+
+// The resets of each area, which reset_host calls in turn.
+void reset_config();
+void reset_fail_rules();
+void reset_clock();
+void reset_global_heap();
+
 // ---- errors (errors.cpp) ----------------------------------------------------
 
 DWORD win32_error_from_errno(int err);

@@ -18,6 +18,8 @@ std::vector<WORD> &loaded_icons() {
 
 }  // namespace
 
+void reset_icons() { loaded_icons().clear(); }
+
 std::optional<WORD> icon_resource_id(HICON icon) {
     auto value = reinterpret_cast<uintptr_t>(icon);
     if (value < icon_base || value >= icon_base + loaded_icons().size()) return std::nullopt;

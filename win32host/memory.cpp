@@ -136,6 +136,16 @@ std::optional<SIZE_T> block_size(HGLOBAL handle) noexcept {
 
 }  // namespace
 
+namespace w32h {
+
+void reset_global_heap() {
+    std::lock_guard<std::mutex> guard(table().lock);
+    for (const auto &[handle, block] : table().blocks) release(block);
+    table().blocks.clear();
+}
+
+}  // namespace w32h
+
 // Limits: GMEM_DISCARDABLE, GMEM_DDESHARE and the other legacy flags are
 // accepted and ignored; a moveable block never moves while unlocked.
 HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {

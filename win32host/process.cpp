@@ -1,6 +1,8 @@
 // process.cpp - the process itself as the program sees it: its raw command
-// line (GetCommandLineA, which the command tail given to WinMain points into)
-// and ExitProcess, which ends the run through the host's orderly end.
+// line (GetCommandLineA, which the command tail given to WinMain points into),
+// ExitProcess, which ends the run through the host's orderly end, and
+// GetProcAddress over a process that has no DLLs.
+#include "api.h"
 #include "frontend.h"
 #include "host.h"
 
@@ -22,6 +24,16 @@ LPSTR WINAPI GetCommandLineA(void) { return w32h::command_line_buffer().data(); 
 void WINAPI ExitProcess(UINT code) {
     w32h::end_host(static_cast<int>(code));
     std::exit(static_cast<int>(code));
+}
+
+// Limits: no DLL is loaded and the program exports nothing, so every name is
+// missing from the program's module and every other module is unknown.
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+    (void)lpProcName;
+    return w32h::entry_point<FARPROC>(NULL, [&]() -> FARPROC {
+        const bool program = !hModule || hModule == w32h::program_instance();
+        w32h::fail_with(program ? ERROR_PROC_NOT_FOUND : ERROR_MOD_NOT_FOUND);
+    });
 }
 
 }  // extern "C"

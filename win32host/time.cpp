@@ -23,6 +23,8 @@ uint64_t virtual_now = 0;
 
 }  // namespace
 
+void reset_clock() { virtual_now = 0; }
+
 bool clock_is_virtual() { return config().clock == ClockMode::virtual_; }
 
 uint64_t clock_now() {

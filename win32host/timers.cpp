@@ -26,6 +26,17 @@ UINT_PTR next_thread_timer_id = 0x7FFE;
 
 }  // namespace
 
+void reset_timers() {
+    timers().clear();
+    next_thread_timer_id = 0x7FFE;
+}
+
+std::vector<std::pair<HWND, UINT_PTR>> running_timers() {
+    std::vector<std::pair<HWND, UINT_PTR>> out;
+    for (const Timer &t : timers()) out.emplace_back(t.hwnd, t.id);
+    return out;
+}
+
 bool any_timer() { return !timers().empty(); }
 
 bool window_has_timer(HWND hwnd) {

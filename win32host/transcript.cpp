@@ -81,8 +81,7 @@ std::string control_json(HWND ctl) {
         for (size_t i = 0; i < items->size(); ++i) s += (i ? "," : "") + quoted((*items)[i]);
         s += "],\"selection\":" + std::to_string(listbox_selection(ctl));
     }
-    if (auto p = progress_state(ctl))
-        s += progress_field(*p);
+    if (auto p = progress_state(ctl)) s += progress_field(*p);
     return s + "}";
 }
 
@@ -165,8 +164,7 @@ void transcript_dialog_shown(HWND dialog) {
 void transcript_dialog_ended(HWND dialog, INT_PTR result) {
     std::string s =
         "{\"event\":\"enddialog\",\"template\":" + template_of(dialog) + ",\"result\":" + std::to_string(result);
-    if (auto p = first_progress(dialog))
-        s += progress_field(*p);
+    if (auto p = first_progress(dialog)) s += progress_field(*p);
     emit(s + "}");
 }
 
@@ -174,6 +172,10 @@ void transcript_error(const std::string &reason) { emit("{\"event\":\"error\",\"
 
 void transcript_exit(int code) {
     emit("{\"event\":\"exit\",\"code\":" + std::to_string(code) + "}");
+    transcript_close();
+}
+
+void transcript_close() {
     if (out && out != stdout) std::fclose(out);
     out = nullptr;
 }

@@ -75,8 +75,14 @@ std::vector<HWND> top_level_windows();
 // Left, top, right and bottom widths of the frame and caption of a style.
 RECT nonclient_insets(DWORD style, DWORD ex_style);
 RECT client_rect_in_screen(const Window &w);
+
+// ---- window_classes.cpp ---------------------------------------------------------
+
 std::shared_ptr<WindowClass> find_class(const char *name, HINSTANCE instance);
 void register_system_class(const WindowClass &cls);
+
+// ---- message_queue.cpp ----------------------------------------------------------
+
 // State of the shift key as the message loop has seen it, for Shift+Tab.
 bool shift_down();
 
@@ -89,6 +95,13 @@ HWND innermost_modal();
 // main window when no timer at all is running; nullptr when only time is
 // awaited.
 HWND waiting_window();
+// Drops the messages posted to a window, as Windows does when it destroys it.
+void discard_posted_messages(HWND hwnd);
+// The messages waiting in the queue, oldest first.
+std::vector<MSG> posted_messages();
+// Forgets every window, program class and queued message, and focus and
+// activation; the system classes stay.
+void reset_window_manager();
 
 // ---- timers.cpp -----------------------------------------------------------------
 
@@ -98,6 +111,9 @@ std::optional<uint64_t> next_timer_due();
 // Fills msg with the WM_TIMER of a due timer; when removing, re-arms it.
 bool take_due_timer(MSG &msg, HWND filter, bool remove);
 void kill_window_timers(HWND hwnd);
+void reset_timers();
+// The window and id of every running timer.
+std::vector<std::pair<HWND, UINT_PTR>> running_timers();
 
 // ---- dialogs.cpp ----------------------------------------------------------------
 
@@ -142,6 +158,7 @@ std::optional<WORD> static_icon_id(HWND hwnd);
 
 // The resource number of an icon that LoadIconA loaded from the program.
 std::optional<WORD> icon_resource_id(HICON icon);
+void reset_icons();
 // A message only win32host sends: the user picked a list box entry with the
 // mouse (wParam = index).
 constexpr UINT WM_HOST_PICKITEM = 0x03F0;

@@ -1,132 +1,19 @@
-// windows.cpp - window classes, windows, the message queue and the message
-// loop, activation and focus, window texts, rectangles and styles, the window
-// menu, and the default window procedure. The loop's idle moments are where
-// the front-end (terminal or script) brings in the user and lets time pass.
+// windows.cpp - windows: creation and destruction, parents, owners and
+// siblings, texts, styles and window longs, rectangles and system metrics, and
+// the window menu. The window manager's state lives here; its other files
+// reach it through window_manager.h.
 #include "frontend.h"
-#include "window_model.h"
-
-#include <strings.h>
+#include "window_manager.h"
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
-#include <map>
 
 namespace w32h {
 namespace {
 
-struct State {
-    std::map<uintptr_t, std::unique_ptr<Window>> windows;
-    std::vector<HWND> creation_order;
-    std::vector<std::shared_ptr<WindowClass>> classes;
-    uintptr_t next_handle = 0x10020;
-    ATOM next_atom = 0xC000;
-    std::deque<MSG> queue;
-    bool quit_posted = false;
-    int quit_code = 0;
-    HWND focus = nullptr;
-    HWND active = nullptr;
-    HWND foreground = nullptr;
-    HWND main = nullptr;
-    bool shift = false;
-    std::vector<HWND> modal;
-};
-
-State &state() {
-    static State s;
-    return s;
-}
-
 constexpr int caption_height = 19;  // SM_CYCAPTION of Windows 2000, its line included
 constexpr int dialog_frame = 3;     // SM_CXDLGFRAME
 constexpr int thick_frame = 4;      // SM_CXFRAME
-
-bool is_child(const Window &w) { return (w.style & WS_CHILD) != 0; }
-
-bool same_name(const std::string &a, const char *b) {
-    return a.size() == std::strlen(b) && strncasecmp(a.c_str(), b, a.size()) == 0;
-}
-
-std::string class_name_of(LPCSTR name) {
-    if (IS_INTRESOURCE(name)) {
-        for (const auto &cls : state().classes)
-            if (cls->atom == LOWORD(name)) return cls->name;
-        return "#" + std::to_string(LOWORD(name));
-    }
-    return name;
-}
-
-HWND top_level_of(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    while (w && is_child(*w) && w->parent) w = find_window(w->parent);
-    return w ? w->handle : nullptr;
-}
-
-void post(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    MSG m{};
-    m.hwnd = hwnd;
-    m.message = msg;
-    m.wParam = wp;
-    m.lParam = lp;
-    m.time = GetTickCount();
-    state().queue.push_back(m);
-}
-
-bool matches(const MSG &m, HWND filter, UINT first, UINT last) {
-    if (filter && m.hwnd != filter && !IsChild(filter, m.hwnd)) return false;
-    if (first == 0 && last == 0) return true;
-    return m.message >= first && m.message <= last;
-}
-
-void track_keys(const MSG &m) {
-    if (m.wParam != VK_SHIFT) return;
-    if (m.message == WM_KEYDOWN) state().shift = true;
-    if (m.message == WM_KEYUP) state().shift = false;
-}
-
-// Looks for a message in the order Windows delivers them: posted messages,
-// then the quit message, then timers.
-bool retrieve(MSG &out, HWND filter, UINT first, UINT last, bool remove) {
-    auto &q = state().queue;
-    for (auto it = q.begin(); it != q.end(); ++it) {
-        if (!matches(*it, filter, first, last)) continue;
-        out = *it;
-        if (remove) {
-            q.erase(it);
-            track_keys(out);
-        }
-        return true;
-    }
-    if (state().quit_posted && (first == 0 || (first <= WM_QUIT && WM_QUIT <= last))) {
-        out = MSG{};
-        out.message = WM_QUIT;
-        out.wParam = static_cast<WPARAM>(state().quit_code);
-        if (remove) state().quit_posted = false;
-        return true;
-    }
-    if (first == 0 || (first <= WM_TIMER && WM_TIMER <= last)) return take_due_timer(out, filter, remove);
-    return false;
-}
-
-void activate(HWND hwnd);
-
-void set_focus_raw(HWND hwnd) {
-    HWND old = state().focus;
-    if (old == hwnd) return;
-    state().focus = hwnd;
-    if (old && find_window(old)) SendMessageA(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
-    if (hwnd && find_window(hwnd) && state().focus == hwnd)
-        SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
-    frontend().invalidate();
-}
-
-void activate(HWND hwnd) {
-    HWND old = state().active;
-    if (old == hwnd) return;
-    state().active = hwnd;
-    if (old && find_window(old)) SendMessageA(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(hwnd));
-    if (hwnd && find_window(hwnd)) SendMessageA(hwnd, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
-}
 
 std::vector<MenuItem> standard_window_menu() {
     return {{SC_RESTORE, MF_ENABLED},  {SC_MOVE, MF_ENABLED},     {SC_SIZE, MF_ENABLED},
@@ -146,14 +33,8 @@ void place_default(Window &w, int x, int y, int cx, int cy) {
     w.rect = RECT{x, y, x + cx, y + cy};
 }
 
-void set_text_raw(Window &w, const char *text) {
-    w.text = text ? text : "";
-    if (w.handle == state().main) transcript_title(w.text);
-    frontend().invalidate();
-}
-
 void unlink_window(HWND hwnd) {
-    auto &s = state();
+    auto &s = window_manager();
     Window *w = find_window(hwnd);
     if (!w) return;
     if (Window *p = find_window(w->parent)) std::erase(p->children, hwnd);
@@ -161,6 +42,7 @@ void unlink_window(HWND hwnd) {
     std::erase(s.modal, hwnd);
     if (s.focus == hwnd) s.focus = nullptr;
     if (s.foreground == hwnd) s.foreground = nullptr;
+    discard_posted_messages(hwnd);
     s.windows.erase(reinterpret_cast<uintptr_t>(hwnd));
 }
 
@@ -183,41 +65,31 @@ void send_ncdestroy(HWND hwnd) {
     unlink_window(hwnd);
 }
 
-void idle() {
-    HWND waiting = waiting_window();
-    frontend().idle(waiting, next_timer_due());
-}
-
-LRESULT default_syscommand(HWND hwnd, WPARAM wp) {
-    switch (wp & 0xFFF0) {
-    case SC_CLOSE:
-        return SendMessageA(hwnd, WM_CLOSE, 0, 0);
-    case SC_RESTORE:
-        if (IsIconic(hwnd) && !SendMessageA(hwnd, WM_QUERYOPEN, 0, 0)) return 0;
-        ShowWindow(hwnd, SW_RESTORE);
-        return 0;
-    case SC_MINIMIZE:
-        ShowWindow(hwnd, SW_MINIMIZE);
-        return 0;
-    default:
-        return 0;  // Limits: moving, sizing and maximising are not modelled.
-    }
-}
-
-LRESULT default_gettext(Window &w, WPARAM wp, LPARAM lp) {
-    char *buf = reinterpret_cast<char *>(lp);
-    if (!buf || wp == 0) return 0;
-    size_t n = std::min<size_t>(w.text.size(), wp - 1);
-    std::memcpy(buf, w.text.data(), n);
-    buf[n] = '\0';
-    return static_cast<LRESULT>(n);
-}
-
 }  // namespace
+
+WindowManager &window_manager() {
+    static WindowManager s;
+    return s;
+}
+
+void reset_window_manager() {
+    WindowManager &wm = window_manager();
+    std::vector<std::shared_ptr<WindowClass>> system;
+    for (const auto &cls : wm.classes)
+        if (cls->system) system.push_back(cls);
+    wm = WindowManager{};
+    wm.classes = std::move(system);
+}
+
+HWND top_level_of(HWND hwnd) {
+    Window *w = find_window(hwnd);
+    while (w && is_child(*w) && w->parent) w = find_window(w->parent);
+    return w ? w->handle : nullptr;
+}
 
 Window *find_window(HWND hwnd) {
     if (!hwnd) return nullptr;
-    auto &ws = state().windows;
+    auto &ws = window_manager().windows;
     auto it = ws.find(reinterpret_cast<uintptr_t>(hwnd));
     return it == ws.end() ? nullptr : it->second.get();
 }
@@ -228,11 +100,11 @@ Window *checked_window(HWND hwnd) {
     return w;
 }
 
-HWND main_window() { return state().main; }
+HWND main_window() { return window_manager().main; }
 
 std::vector<HWND> top_level_windows() {
     std::vector<HWND> out;
-    for (HWND h : state().creation_order) {
+    for (HWND h : window_manager().creation_order) {
         Window *w = find_window(h);
         if (w && !is_child(*w)) out.push_back(h);
     }
@@ -259,100 +131,11 @@ RECT client_rect_in_screen(const Window &w) {
     return RECT{r.left + in.left, r.top + in.top, r.right - in.right, r.bottom - in.bottom};
 }
 
-std::shared_ptr<WindowClass> find_class(const char *name, HINSTANCE instance) {
-    static bool predefined = (register_control_classes(), register_dialog_class(), true);
-    (void)predefined;
-    std::shared_ptr<WindowClass> system;
-    for (const auto &cls : state().classes) {
-        if (!same_name(cls->name, name)) continue;
-        if (!cls->system && cls->instance == instance) return cls;
-        if (cls->system) system = cls;
-    }
-    if (system) return system;
-    for (const auto &cls : state().classes)  // Windows also finds other modules' classes
-        if (same_name(cls->name, name) && !cls->system) return cls;
-    return nullptr;
-}
-
-void register_system_class(const WindowClass &cls) {
-    for (const auto &known : state().classes)
-        if (known->system && same_name(known->name, cls.name.c_str())) return;
-    auto copy = std::make_shared<WindowClass>(cls);
-    copy->system = true;
-    state().classes.push_back(copy);
-}
-
-bool shift_down() { return state().shift; }
-
-void push_modal(HWND hwnd) { state().modal.push_back(hwnd); }
-
-void pop_modal(HWND hwnd) { std::erase(state().modal, hwnd); }
-
-HWND innermost_modal() {
-    auto &m = state().modal;
-    for (auto it = m.rbegin(); it != m.rend(); ++it)
-        if (find_window(*it)) return *it;
-    return nullptr;
-}
-
-HWND waiting_window() {
-    if (HWND modal = innermost_modal()) return window_has_timer(modal) ? nullptr : modal;
-    if (any_timer()) return nullptr;
-    return find_window(state().main) ? state().main : nullptr;
-}
-
 }  // namespace w32h
 
 using namespace w32h;
 
 extern "C" {
-
-ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
-    if (injected_failure("RegisterClassA", ERROR_NOT_ENOUGH_MEMORY)) return 0;
-    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    std::string name = class_name_of(wc->lpszClassName);
-    for (const auto &cls : state().classes)
-        if (!cls->system && cls->instance == wc->hInstance && same_name(cls->name, name.c_str())) {
-            SetLastError(ERROR_CLASS_ALREADY_EXISTS);
-            return 0;
-        }
-    auto cls = std::make_shared<WindowClass>();
-    cls->name = name;
-    cls->style = wc->style;
-    cls->proc = wc->lpfnWndProc;
-    cls->class_extra = std::max(0, wc->cbClsExtra);
-    cls->window_extra = std::max(0, wc->cbWndExtra);
-    cls->instance = wc->hInstance;
-    cls->icon = wc->hIcon;
-    cls->cursor = wc->hCursor;
-    cls->background = wc->hbrBackground;
-    cls->atom = state().next_atom++;
-    state().classes.push_back(cls);
-    return cls->atom;
-}
-
-BOOL WINAPI UnregisterClassA(LPCSTR name, HINSTANCE instance) {
-    if (!name) {
-        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-        return FALSE;
-    }
-    std::string n = class_name_of(name);
-    auto &classes = state().classes;
-    for (auto it = classes.begin(); it != classes.end(); ++it) {
-        if ((*it)->system || (*it)->instance != instance || !same_name((*it)->name, n.c_str())) continue;
-        if (it->use_count() > 1) {
-            SetLastError(ERROR_CLASS_HAS_WINDOWS);
-            return FALSE;
-        }
-        classes.erase(it);
-        return TRUE;
-    }
-    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-    return FALSE;
-}
 
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x, int y, int cx,
                             int cy, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
@@ -375,7 +158,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
         SetLastError(ERROR_TLW_WITH_WSCHILD);
         return nullptr;
     }
-    auto &s = state();
+    auto &s = window_manager();
     auto owned = std::make_unique<Window>();
     Window &w = *owned;
     w.handle = reinterpret_cast<HWND>(s.next_handle);
@@ -434,53 +217,17 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
         }
     }
     HWND owner = w->owner;
-    bool was_active = state().active == hwnd;
-    HWND focus = state().focus;
-    if (focus == hwnd || IsChild(hwnd, focus)) state().focus = nullptr;
+    bool was_active = window_manager().active == hwnd;
+    HWND focus = window_manager().focus;
+    if (focus == hwnd || IsChild(hwnd, focus)) window_manager().focus = nullptr;
     send_destroy(hwnd);
     send_ncdestroy(hwnd);
     if (was_active) {
-        state().active = nullptr;
+        window_manager().active = nullptr;
         if (find_window(owner) && IsWindowEnabled(owner)) activate(owner);
     }
     frontend().invalidate();
     return TRUE;
-}
-
-LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return proc ? proc(hwnd, msg, wp, lp) : 0;
-}
-
-LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    Window *w = find_window(hwnd);
-    if (!w) return 0;
-    switch (msg) {
-    case WM_NCCREATE: {
-        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lp);
-        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) set_text_raw(*w, cs->lpszName);
-        return TRUE;
-    }
-    case WM_SETTEXT:
-        set_text_raw(*w, reinterpret_cast<const char *>(lp));
-        return TRUE;
-    case WM_GETTEXT:
-        return default_gettext(*w, wp, lp);
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(w->text.size());
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_SYSCOMMAND:
-        return default_syscommand(hwnd, wp);
-    case WM_QUERYOPEN:
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE && !IsIconic(hwnd)) SetFocus(hwnd);
-        return 0;
-    default:
-        return 0;
-    }
 }
 
 BOOL WINAPI ShowWindow(HWND hwnd, int cmd) {
@@ -564,7 +311,7 @@ BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
     else
         w->style |= WS_DISABLED;
     if (was_disabled == !enable) return was_disabled;
-    if (!enable && (state().focus == hwnd || IsChild(hwnd, state().focus))) set_focus_raw(nullptr);
+    if (!enable && (window_manager().focus == hwnd || IsChild(hwnd, window_manager().focus))) set_focus_raw(nullptr);
     SendMessageA(hwnd, WM_ENABLE, enable, 0);
     frontend().invalidate();
     return was_disabled;
@@ -641,19 +388,6 @@ int WINAPI GetWindowTextLengthA(HWND hwnd) {
         return 0;
     }
     return static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
-}
-
-int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
-    Window *w = checked_window(hwnd);
-    if (!w) return 0;
-    if (!buffer || size <= 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    size_t n = std::min(w->cls->name.size(), static_cast<size_t>(size - 1));
-    std::memcpy(buffer, w->cls->name.data(), n);
-    buffer[n] = '\0';
-    return static_cast<int>(n);
 }
 
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
@@ -805,117 +539,6 @@ int WINAPI GetSystemMetrics(int index) {
     }
 }
 
-HWND WINAPI SetFocus(HWND hwnd) {
-    HWND old = state().focus;
-    if (!hwnd) {
-        set_focus_raw(nullptr);
-        return old;
-    }
-    if (!find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    HWND top = top_level_of(hwnd);
-    if (top != state().active) activate(top);
-    set_focus_raw(hwnd);
-    return old;
-}
-
-HWND WINAPI GetFocus(void) { return state().focus; }
-
-HWND WINAPI SetActiveWindow(HWND hwnd) {
-    HWND old = state().active;
-    Window *w = find_window(hwnd);
-    if (hwnd && !w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    if (w && is_child(*w)) return nullptr;
-    activate(hwnd);
-    return old;
-}
-
-HWND WINAPI GetActiveWindow(void) { return state().active; }
-
-BOOL WINAPI SetForegroundWindow(HWND hwnd) {
-    if (!find_window(hwnd)) return FALSE;
-    HWND top = top_level_of(hwnd);
-    state().foreground = top;
-    activate(top);
-    return TRUE;
-}
-
-HWND WINAPI GetForegroundWindow(void) { return state().foreground ? state().foreground : state().active; }
-
-BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
-    if (!msg) return FALSE;
-    return retrieve(*msg, hwnd, first, last, (remove & PM_REMOVE) != 0);
-}
-
-BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
-    if (!msg) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return -1;
-    }
-    if (hwnd && !find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return -1;
-    }
-    while (!retrieve(*msg, hwnd, first, last, true)) idle();
-    return msg->message != WM_QUIT;
-}
-
-BOOL WINAPI TranslateMessage(const MSG *msg) {
-    if (!msg || msg->message != WM_KEYDOWN) return FALSE;
-    WPARAM vk = msg->wParam;
-    char ch = 0;
-    if (vk == VK_RETURN) ch = '\r';
-    if (vk == VK_ESCAPE) ch = 0x1B;
-    if (vk == VK_TAB) ch = '\t';
-    if (vk == VK_SPACE) ch = ' ';
-    if (vk >= '0' && vk <= '9') ch = static_cast<char>(vk);
-    if (vk >= 'A' && vk <= 'Z') ch = static_cast<char>(shift_down() ? vk : vk + 0x20);
-    if (!ch) return FALSE;
-    post(msg->hwnd, WM_CHAR, static_cast<unsigned char>(ch), msg->lParam);
-    return TRUE;
-}
-
-LRESULT WINAPI DispatchMessageA(const MSG *msg) {
-    if (!msg) return 0;
-    if (msg->message == WM_TIMER && msg->lParam) {
-        auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
-        proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
-        return 0;
-    }
-    if (!msg->hwnd) return 0;
-    Window *w = find_window(msg->hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return CallWindowProcA(w->proc, msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (hwnd && !find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    post(hwnd, msg, wp, lp);
-    return TRUE;
-}
-
-LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    Window *w = checked_window(hwnd);
-    if (!w) return 0;
-    return CallWindowProcA(w->proc, hwnd, msg, wp, lp);
-}
-
-void WINAPI PostQuitMessage(int code) {
-    state().quit_posted = true;
-    state().quit_code = code;
-}
-
 HMENU WINAPI GetSystemMenu(HWND hwnd, BOOL revert) {
     Window *w = find_window(hwnd);
     if (!w || w->system_menu.empty()) return nullptr;
@@ -954,7 +577,5 @@ UINT WINAPI GetMenuState(HMENU menu, UINT id, UINT flags) {
         if (item.command == id) return item.state;
     return static_cast<UINT>(-1);
 }
-
-SHORT WINAPI GetKeyState(int key) { return key == VK_SHIFT && shift_down() ? static_cast<SHORT>(0x8000) : 0; }
 
 }  // extern "C"

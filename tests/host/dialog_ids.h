@@ -2,6 +2,11 @@
 #ifndef HOST_TEST_DIALOG_IDS_H
 #define HOST_TEST_DIALOG_IDS_H
 
+/* Windows' SDK defines it in winres.h, which windres does not have. */
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 #define IDD_KEYS 700
 #define IDD_PLAIN 701
 #define IDD_NOCAPTION 702

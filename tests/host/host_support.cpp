@@ -1,6 +1,7 @@
 // host_support.cpp - the test environment of win32host's behaviour tests: an
 // English user, the virtual clock and a 1024x768 screen, whatever the
-// terminal or the locale of the person running them.
+// terminal or the locale of the person running them; and the check after each
+// test that it left nothing running, followed by a reset of the host.
 #include "host_support.h"
 
 #include <commctrl.h>
@@ -13,18 +14,42 @@
 namespace hosttest {
 namespace {
 
+// What every test starts from: an English user, the script front-end, the
+// virtual clock.
+void apply_test_configuration() {
+    w32h::Config cfg;
+    cfg.ui = w32h::UiMode::script;
+    cfg.clock = w32h::ClockMode::virtual_;
+    w32h::set_config(cfg);
+}
+
 class HostEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        w32h::Config cfg;
-        cfg.ui = w32h::UiMode::script;
-        cfg.clock = w32h::ClockMode::virtual_;
-        w32h::set_config(cfg);
+        apply_test_configuration();
         InitCommonControls();  // as every program with a progress bar does
     }
 };
 
+// Fails a test that leaves windows, posted messages or timers behind, then
+// returns the host to a fresh process's state, so that every test sees the
+// same host whatever ran before it, in any order.
+class HostStateCheck : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestEnd(const ::testing::TestInfo &) override {
+        std::string left = w32h::host_leftovers();
+        if (!left.empty()) ADD_FAILURE() << "the test left behind\n" << left;
+        w32h::reset_host();
+        apply_test_configuration();
+    }
+};
+
 const auto *const environment = ::testing::AddGlobalTestEnvironment(new HostEnvironment);
+
+const bool check_installed = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new HostStateCheck);
+    return true;
+}();
 
 }  // namespace
 

@@ -171,6 +171,16 @@ TEST(DialogLifecycle, EndingDuringInitialisationNeverShowsTheDialog) {
     EXPECT_EQ(42, events[0]["result"].n);
 }
 
+// EndDialog posts WM_NULL to wake the modal loop; the dialog's destruction
+// takes it out of the queue again, as it does every message posted to it.
+TEST(DialogLifecycle, TheEndedDialogLeavesNoMessageInTheQueue) {
+    Probe p;
+    p.end_in_init = true;
+    EXPECT_EQ(42, RunDialog(IDD_KEYS, p));
+    MSG msg{};
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "message " << msg.message;
+}
+
 TEST(DialogLifecycle, AMissingTemplateFailsWithMinusOne) {
     SetLastError(0xdeadbeef);
     EXPECT_EQ(-1, DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(9999), nullptr, probe_proc, 0));

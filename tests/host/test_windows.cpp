@@ -57,6 +57,22 @@ TEST(WindowLifecycle, DestroyReachesParentsFirstAndFreesChildrenFirst) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE), GetLastError());
 }
 
+TEST(WindowLifecycle, DestroyDropsTheMessagesPostedToTheWindowAndItsChildren) {
+    RegisterRecording("Posted");
+    HWND top = CreateWindowExA(0, "Posted", "top", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExA(0, "Posted", "child", WS_CHILD, 0, 0, 10, 10, top, (HMENU)5, nullptr, nullptr);
+    HWND other = CreateWindowExA(0, "Posted", "other", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(PostMessageA(top, WM_USER, 0, 0));
+    ASSERT_TRUE(PostMessageA(child, WM_USER + 1, 0, 0));
+    ASSERT_TRUE(PostMessageA(other, WM_USER + 2, 0, 0));
+    ASSERT_TRUE(PostMessageA(nullptr, WM_USER + 3, 0, 0));
+    EXPECT_TRUE(DestroyWindow(top));
+    std::vector<std::pair<HWND, UINT>> left;
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) left.emplace_back(msg.hwnd, msg.message);
+    EXPECT_EQ((std::vector<std::pair<HWND, UINT>>{{other, WM_USER + 2}, {nullptr, WM_USER + 3}}), left);
+    DestroyWindow(other);
+}
+
 TEST(WindowMenu, EnableMenuItemReturnsThePreviousStateAndRestoreIsRefused) {
     RegisterRecording("MenuClass");
     HWND w = CreateWindowExA(0, "MenuClass", "menu", WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,

@@ -196,10 +196,12 @@ end_case
 
 # Wine files the driver under version 3 whatever cVersion says, with its files
 # copied into the version folder 3 (AddPrinterDriver's APD_COPY_NEW_FILES);
-# Windows NT 4.0 and 2000 do the same with a version-2 or 3 driver.
+# Windows NT 4.0 and 2000 do the same with a version-2 or 3 driver. The
+# environment is the running Wine's: x86, or x64 under wine64.
 nt_driver() {
-  local d='C:\windows\system32\spool\drivers\w32x86\3\'
-  echo "driver Ordane Garnet | 3 | Windows NT x86 | ${d}PavoGI.dll | ${d}Ordane.ini | ${d}PavoUI.dll | (null)" \
+  local d="$folder_win\\3\\" environment="Windows NT x86"
+  [ "$arch" = win32 ] || environment="Windows x64"
+  echo "driver Ordane Garnet | 3 | $environment | ${d}PavoGI.dll | ${d}Ordane.ini | ${d}PavoUI.dll | (null)" \
     "| ${d}PavoGI.dll,${d}Ordane.ini,${d}PavoUI.dll,${d}Ordanef.hlp,${d}Ordanea.hlp |  | RAW"
 }
 
@@ -268,7 +270,7 @@ end_case
 # Wine as Windows 95/98 files a driver of environment "Windows 4.0" under
 # version 0 in the win40 folder, help file included.
 w98_driver() {
-  local d='C:\windows\system32\spool\drivers\win40\0\'
+  local d="$folder_win\\0\\"
   echo "driver Ordane Garnet | 0 | Windows 4.0 | ${d}Pavo.drv | ${d}Pavo.drv | ${d}Pavo.drv | ${d}ordanef.hlp" \
     "| ${d}Pavo.drv,${d}Ordanef.hlp,${d}Ordanea.hlp |  | RAW"
 }

@@ -1,32 +1,51 @@
 #!/usr/bin/env bash
-# Proves the Windows build of SetupOrdane under 32-bit Wine: the file is a
-# 32-bit GUI program that old Windows can load, it carries its resources in
-# both languages, and its first message boxes (syntax, detection, refusal,
-# unknown version, French) show the right texts, answered from another process
-# by wine_driver.exe. Usage: tests/wine/run.sh build/mingw/SetupOrdane.exe
+# Proves the Windows build of SetupOrdane under Wine: the shipped 32-bit file
+# is a GUI program that old Windows can load, it carries its resources in both
+# languages, the portable behaviour tests pass, and the program's first message
+# boxes (syntax, detection, refusal, unknown version, French) show the right
+# texts, answered from another process by wine_driver.exe.
+# Where the kernel runs i386 programs, all of it runs under 32-bit Wine; else
+# Debian's wine64 runs the x86_64 build of the same sources (tests/wine/select.sh;
+# SETUPORDANE_WINE=64 forces that path). The first line says which.
+# Usage: tests/wine/run.sh build/mingw/SetupOrdane.exe [build/mingw64/SetupOrdane.exe]
 set -euo pipefail
 # C: the decimal point of $EPOCHREALTIME, and English unless a case asks.
 export LC_ALL=C
 
-if [ $# -ne 1 ] || [ ! -f "$1" ]; then
-  echo "usage: $0 path/to/SetupOrdane.exe" >&2
+if [ $# -lt 1 ] || [ $# -gt 2 ] || [ ! -f "$1" ]; then
+  echo "usage: $0 path/to/SetupOrdane.exe [path/to/x86_64/SetupOrdane.exe]" >&2
   exit 2
 fi
+started=$EPOCHREALTIME
+source "$(dirname "$0")/select.sh"
+select_wine || { echo "wine: $wine_reason" >&2; exit 1; }
+# The shipped file, checked on every machine.
 exe=$(realpath "$1")
-driver=$(dirname "$exe")/wine_driver.exe
-medium=$(cd "$(dirname "$0")/../../medium" && pwd)
-[ -f "$driver" ] || { echo "wine: $driver is missing; build the mingw preset" >&2; exit 1; }
-
-# Debian's wine32 without the wine package has no /usr/bin/wine.
+# Debian's wine32 and wine64 without the wine package have no /usr/bin/wine.
 PATH=$PATH:/usr/lib/wine
-WINE=$(command -v wine) || { echo "wine: no wine loader found" >&2; exit 1; }
+if [ "$wine_bits" = 32 ]; then
+  echo "wine: 32-bit Wine, 32-bit prefix, SetupOrdane.exe as shipped: $wine_reason"
+  loader=wine arch=win32 run_exe=$exe
+else
+  echo "wine: 64-bit Wine (wine64), 64-bit prefix, the x86_64 build: $wine_reason"
+  [ $# -eq 2 ] && [ -f "$2" ] || { echo "wine: the x86_64 SetupOrdane.exe is needed; build the mingw64 preset" >&2; exit 1; }
+  loader=wine64 arch=win64 run_exe=$(realpath "$2")
+fi
+# The programs that prove it are built with the one that runs.
+driver=$(dirname "$run_exe")/wine_driver.exe
+portable_tests=$(dirname "$run_exe")/host_portable_tests.exe
+medium=$(cd "$(dirname "$0")/../../medium" && pwd)
+for f in "$driver" "$portable_tests"; do
+  [ -f "$f" ] || { echo "wine: $f is missing; build the preset of $(dirname "$run_exe")" >&2; exit 1; }
+done
+
+WINE=$(command -v "$loader") || { echo "wine: no $loader loader found" >&2; exit 1; }
 WINESERVER=$(command -v wineserver) || { echo "wine: no wineserver found" >&2; exit 1; }
 
-started=$EPOCHREALTIME
 tmp=$(mktemp -d)
 # A prefix of our own: created by whoever runs us (root in CI), so Wine
 # accepts it, and HOME inside it so that nothing outside is touched.
-export WINEPREFIX=$tmp WINEARCH=win32 WINEDEBUG=-all HOME=$tmp
+export WINEPREFIX=$tmp WINEARCH=$arch WINEDEBUG=-all HOME=$tmp
 # No Mono or Gecko installer, and never a real display.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -69,20 +88,39 @@ set_windows_version() {
 
 # --- Cases on the file alone ------------------------------------------------
 
+# pe_header FILE: sets pe (offset of the PE header), machine, magic,
+# subsystem and subsystem_version from the file's headers.
+pe_header() {
+  u16() { od -An --endian=little -tu2 -j"$1" -N2 "$file" | tr -d ' '; }
+  u32() { od -An --endian=little -tu4 -j"$1" -N4 "$file" | tr -d ' '; }
+  local file=$1
+  [ "$(head -c2 "$file")" = MZ ] || fail "no MZ header"
+  pe=$(u32 60)
+  [ "$(u32 "$pe")" = 17744 ] || fail "no PE signature"                 # "PE\0\0"
+  machine=$(u16 $((pe + 4))) magic=$(u16 $((pe + 24)))
+  # The subsystem fields sit at the same offsets in PE32 and PE32+.
+  subsystem=$(u16 $((pe + 92))) subsystem_version=$(u16 $((pe + 72))).$(u16 $((pe + 74)))
+}
+
 case_name="PE file"
 t=$EPOCHREALTIME
-u16() { od -An --endian=little -tu2 -j"$1" -N2 "$exe" | tr -d ' '; }
-u32() { od -An --endian=little -tu4 -j"$1" -N4 "$exe" | tr -d ' '; }
-[ "$(head -c2 "$exe")" = MZ ] || fail "no MZ header"
-pe=$(u32 60)
-[ "$(u32 "$pe")" = 17744 ] || fail "no PE signature"                 # "PE\0\0"
-[ "$(u16 $((pe + 4)))" = 332 ] || fail "machine is not i386 (0x14c)"
-[ "$(u16 $((pe + 24)))" = 267 ] || fail "optional header is not PE32 (0x10b)"
-[ "$(u16 $((pe + 92)))" = 2 ] || fail "subsystem is not Windows GUI (2)"
-subsystem_version=$(u16 $((pe + 72))).$(u16 $((pe + 74)))
+pe_header "$exe"
+[ "$machine" = 332 ] || fail "machine is not i386 (0x14c)"
+[ "$magic" = 267 ] || fail "optional header is not PE32 (0x10b)"
+[ "$subsystem" = 2 ] || fail "subsystem is not Windows GUI (2)"
 # Windows 95 and NT 4.0 refuse a program that asks for a newer subsystem.
 [ "$subsystem_version" = 4.0 ] || fail "subsystem version $subsystem_version, not 4.0"
 pass "$t" "PE file: i386, PE32, Windows GUI, subsystem 4.0"
+
+if [ "$run_exe" != "$exe" ]; then
+  case_name="x86_64 PE file"
+  t=$EPOCHREALTIME
+  pe_header "$run_exe"
+  [ "$machine" = 34404 ] || fail "machine is not x86_64 (0x8664)"
+  [ "$magic" = 523 ] || fail "optional header is not PE32+ (0x20b)"
+  [ "$subsystem" = 2 ] || fail "subsystem is not Windows GUI (2)"
+  pass "$t" "x86_64 PE file: PE32+, Windows GUI, subsystem $subsystem_version"
+fi
 
 case_name="imports"
 t=$EPOCHREALTIME
@@ -109,7 +147,7 @@ timeout 30 "$WINESERVER" -w || fail "Wine did not settle"
 # One server for every case: Wine's own services start once, not per run.
 timeout 20 "$WINESERVER" -p || fail "cannot start a persistent wineserver"
 set_windows_version win2k
-echo "--    $(elapsed "$t")  prefix: $("$WINE" --version), win32, null display driver, Windows 2000"
+echo "--    $(elapsed "$t")  prefix: $("$WINE" --version), $arch, null display driver, Windows 2000"
 
 # --- Cases run under Wine ---------------------------------------------------
 
@@ -129,7 +167,7 @@ start_program() {
   while [ "$1" != -- ]; do vars+=("$1"); shift; done
   shift
   case_command="Version=$windows_version ${vars[*]}${vars[*]:+ }SetupOrdane.exe${*:+ $*}"
-  (cd "$medium" && exec env "${vars[@]}" timeout 20 "$WINE" "$exe" "$@") >"$program_log" 2>&1 &
+  (cd "$medium" && exec env "${vars[@]}" timeout 20 "$WINE" "$run_exe" "$@") >"$program_log" 2>&1 &
   program_pid=$!
 }
 
@@ -192,6 +230,20 @@ for pair in "0409 14 Command syntax" "040c 22 Syntaxe de la commande"; do
   [ "$got" = "${pair#* }" ] || fail "string 5 in ${pair%% *} is \"$got\""
 done
 pass "$t" "resources: dialogs 600-606 in English and French, 608 and icon 500 in French, string 5 in both, version and manifest"
+
+# The behaviour tests of win32host that include only Windows' headers, built
+# for Windows: here Windows' own behaviour (as Wine gives it) is the judge.
+# One process, shuffled and repeated, so that no test leans on another.
+case_name="portable behaviour tests"
+t=$EPOCHREALTIME
+portable_log=$tmp/portable.log
+if ! timeout 300 "$WINE" "$portable_tests" --gtest_color=no --gtest_shuffle --gtest_repeat=3 >"$portable_log" 2>&1; then
+  grep -v '^\[\( *\(RUN\|OK\) *\|-*\)\]' "$portable_log" >&2 || true
+  fail "$(basename "$portable_tests") failed (its output above)"
+fi
+summary=$(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$portable_log" | tail -1) || true
+[ -n "$summary" ] || fail "no summary in the output"
+pass "$t" "portable behaviour tests: $summary, shuffled, 3 times, all passed"
 
 begin_case "an unknown option shows the command syntax"
 start_program -- /X

@@ -374,6 +374,7 @@ typedef struct _OSVERSIONINFOEXA {
 #define ERROR_INSUFFICIENT_BUFFER 122
 #define ERROR_INVALID_NAME 123
 #define ERROR_MOD_NOT_FOUND 126
+#define ERROR_PROC_NOT_FOUND 127
 #define ERROR_DIR_NOT_EMPTY 145
 #define ERROR_DISCARDED 157
 #define ERROR_NOT_LOCKED 158
@@ -441,6 +442,8 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 DWORD WINAPI GetVersion(void);
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+typedef INT_PTR(WINAPI *FARPROC)(void);
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 LPSTR WINAPI GetCommandLineA(void);
 void WINAPI ExitProcess(UINT uExitCode);
 

@@ -1,5 +1,6 @@
-# Cross-compiles the 32-bit Windows program with Debian's mingw-w64
-# (package g++-mingw-w64-i686): every platform SetupOrdane serves is 32-bit.
+# Cross-compiles the 32-bit Windows program, SetupOrdane.exe as it ships, with
+# Debian's mingw-w64 (package g++-mingw-w64-i686): every platform SetupOrdane
+# serves is 32-bit.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)

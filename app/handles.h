@@ -1,0 +1,45 @@
+/* handles.h - small owners of Win32 handles, so that a path with an early
+ * return can neither leak a handle nor free it twice. Each class only calls the
+ * API, and compiles against Windows' headers and win32host's alike. */
+#ifndef SETUPORDANE_HANDLES_H
+#define SETUPORDANE_HANDLES_H
+
+#include <windows.h>
+
+/* A global-heap block, freed with GlobalFree. */
+class unique_global {
+public:
+    constexpr unique_global() : m_hGlobal(NULL) {}
+    explicit unique_global(HGLOBAL hGlobal) : m_hGlobal(hGlobal) {}
+    ~unique_global() { reset(); }
+
+    unique_global(const unique_global &) = delete;
+    unique_global &operator=(const unique_global &) = delete;
+    unique_global(unique_global &&other) noexcept : m_hGlobal(other.release()) {}
+    unique_global &operator=(unique_global &&other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+
+    HGLOBAL get() const { return m_hGlobal; }
+    explicit operator bool() const { return m_hGlobal != NULL; }
+
+    /* Frees the block held so far (unless it is the new one) and holds hGlobal. */
+    void reset(HGLOBAL hGlobal = NULL) {
+        HGLOBAL hOld = m_hGlobal;
+        m_hGlobal = hGlobal;
+        if (hOld && hOld != hGlobal) GlobalFree(hOld);
+    }
+
+    /* Gives up the block without freeing it. */
+    HGLOBAL release() {
+        HGLOBAL hGlobal = m_hGlobal;
+        m_hGlobal = NULL;
+        return hGlobal;
+    }
+
+private:
+    HGLOBAL m_hGlobal;
+};
+
+#endif /* SETUPORDANE_HANDLES_H */

@@ -1,0 +1,65 @@
+// test_handles.cpp - the handle owners of handles.h: a block is freed exactly
+// once, when its owner lets it go, and ShutDown frees the target folders. A
+// freed block is seen through GlobalSize, which fails for a stale handle.
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "handles.h"
+#include "setup_ordane.h"
+
+namespace {
+
+HGLOBAL Block() { return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 16); }
+
+bool IsFreed(HGLOBAL hBlock) {
+    SetLastError(0xdeadbeef);
+    return GlobalSize(hBlock) == 0 && GetLastError() == ERROR_INVALID_HANDLE;
+}
+
+TEST(UniqueGlobal, FreesItsBlockWhenItGoesAndOnReset) {
+    HGLOBAL hFirst = Block();
+    HGLOBAL hSecond = Block();
+    {
+        unique_global Owner(hFirst);
+        Owner.reset(hFirst); /* the same block again: kept */
+        EXPECT_FALSE(IsFreed(hFirst));
+        Owner.reset(hSecond);
+        EXPECT_TRUE(IsFreed(hFirst));
+        EXPECT_EQ(hSecond, Owner.get());
+        EXPECT_FALSE(IsFreed(hSecond));
+    }
+    EXPECT_TRUE(IsFreed(hSecond));
+}
+
+TEST(UniqueGlobal, MoveHandsOverAndReleaseGivesUp) {
+    HGLOBAL hBlock = Block();
+    unique_global Target;
+    {
+        unique_global Source(hBlock);
+        Target = std::move(Source);
+        EXPECT_FALSE(Source);
+    }
+    unique_global Final(std::move(Target));
+    EXPECT_FALSE(Target);
+    EXPECT_FALSE(IsFreed(hBlock));
+    ASSERT_TRUE(Final);
+    EXPECT_EQ(hBlock, Final.release());
+    EXPECT_FALSE(Final);
+    EXPECT_FALSE(IsFreed(hBlock));
+    EXPECT_EQ(nullptr, GlobalFree(hBlock));
+}
+
+TEST(ShutDown, FreesTheTargetFolders) {
+    HGLOBAL hSystem = Block();
+    HGLOBAL hDriver = Block();
+    g_SystemFolder.reset(hSystem);
+    g_PrinterDriverFolder.reset(hDriver);
+    ShutDown(NULL);
+    EXPECT_FALSE(g_SystemFolder);
+    EXPECT_FALSE(g_PrinterDriverFolder);
+    EXPECT_TRUE(IsFreed(hSystem));
+    EXPECT_TRUE(IsFreed(hDriver));
+}
+
+}  // namespace
