@@ -820,8 +820,8 @@ int RunCopies(const Step &step) {
         if (ending.empty()) Sleep(COPY_POLL_MS);
     }
     Print(L"  copies ended: " + ending);
-    if (ending == L"timeout") {
-        Fail(L"nothing but copies within " + std::to_wstring(dwTimeout) + L" ms");
+    if (ending == L"timeout" || ending == L"the program ended") {
+        Fail(ending == L"timeout" ? L"nothing but copies within " + std::to_wstring(dwTimeout) + L" ms" : ending);
         return STEP_STUCK;
     }
     if (bAny || seen == expected) return 0;

@@ -167,7 +167,8 @@ start_program() {
   while [ "$1" != -- ]; do vars+=("$1"); shift; done
   shift
   case_command="Version=$windows_version ${vars[*]}${vars[*]:+ }SetupOrdane.exe${*:+ $*}"
-  (cd "$medium" && exec env "${vars[@]}" timeout 20 "$WINE" "$run_exe" "$@") >"$program_log" 2>&1 &
+  # A whole setup takes seconds, more on a busy machine; the bound stops a hung run.
+  (cd "$medium" && exec env "${vars[@]}" timeout 90 "$WINE" "$run_exe" "$@") >"$program_log" 2>&1 &
   program_pid=$!
 }
 
