@@ -13,7 +13,7 @@ target_include_directories(SetupOrdane PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_compile_options(SetupOrdane PRIVATE -Os)
 target_link_options(SetupOrdane PRIVATE -static -s)
-target_link_libraries(SetupOrdane PRIVATE comctl32)
+target_link_libraries(SetupOrdane PRIVATE comctl32 winspool)
 
 # The Wine test driver: a console program that answers SetupOrdane's message
 # boxes from outside and reads its resources (tests/wine/run.sh runs both).

@@ -1,6 +1,7 @@
 // defwindowproc.cpp - the default window procedure: window texts, closing,
 // the window menu's commands, and activation moving the focus, for messages a
 // window procedure leaves to Windows.
+#include "api.h"
 #include "frontend.h"
 #include "window_manager.h"
 
@@ -41,6 +42,36 @@ LRESULT default_gettext(Window &w, WPARAM wp, LPARAM lp) {
     return static_cast<LRESULT>(n);
 }
 
+LRESULT default_message(Window &w, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_NCCREATE: {
+        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lp);
+        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) set_text_raw(w, cs->lpszName);
+        return TRUE;
+    }
+    case WM_SETTEXT:
+        set_text_raw(w, reinterpret_cast<const char *>(lp));
+        return TRUE;
+    case WM_GETTEXT:
+        return default_gettext(w, wp, lp);
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(w.text.size());
+    case WM_CLOSE:
+        DestroyWindow(w.handle);
+        return 0;
+    case WM_SYSCOMMAND:
+        return default_syscommand(w.handle, wp);
+    case WM_QUERYOPEN:
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) != WA_INACTIVE && !IsIconic(w.handle)) SetFocus(w.handle);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
 }  // namespace
 
 }  // namespace w32h
@@ -49,36 +80,11 @@ using namespace w32h;
 
 extern "C" {
 
-LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    Window *w = find_window(hwnd);
-    if (!w) return 0;
-    switch (msg) {
-    case WM_NCCREATE: {
-        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lp);
-        if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) set_text_raw(*w, cs->lpszName);
-        return TRUE;
-    }
-    case WM_SETTEXT:
-        set_text_raw(*w, reinterpret_cast<const char *>(lp));
-        return TRUE;
-    case WM_GETTEXT:
-        return default_gettext(*w, wp, lp);
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(w->text.size());
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_SYSCOMMAND:
-        return default_syscommand(hwnd, wp);
-    case WM_QUERYOPEN:
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE && !IsIconic(hwnd)) SetFocus(hwnd);
-        return 0;
-    default:
-        return 0;
-    }
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    return entry_point<LRESULT>(0, [&]() -> LRESULT {
+        Window *w = find_window(hWnd);
+        return w ? default_message(*w, Msg, wParam, lParam) : 0;
+    });
 }
 
 }  // extern "C"

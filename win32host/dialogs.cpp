@@ -2,6 +2,8 @@
 // creation of the dialog and its controls in dialog units, WM_INITDIALOG and
 // its focus rule, the modal loop that shows the dialog when it first goes
 // idle, the default dialog procedure and the dialog manager's keyboard.
+#include "api.h"
+#include "binary_reader.h"
 #include "dialog_template.h"
 #include "frontend.h"
 
@@ -13,59 +15,20 @@ namespace {
 
 // ---- template reader -----------------------------------------------------------
 
-class Reader {
-public:
-    Reader(const BYTE *data, size_t size) : data_(data), size_(size) {}
-    bool ok() const { return ok_; }
-    WORD word() {
-        WORD v = 0;
-        take(&v, sizeof v);
-        return v;
-    }
-    DWORD dword() {
-        DWORD v = 0;
-        take(&v, sizeof v);
-        return v;
-    }
-    short sword() { return static_cast<short>(word()); }
-    void align(size_t n) { pos_ = (pos_ + n - 1) / n * n; }
-    std::u16string wide_string() {
-        std::u16string s;
-        for (WORD c = word(); ok_ && c; c = word()) s.push_back(static_cast<char16_t>(c));
-        return s;
-    }
-    // A name or an ordinal: 0 (none), 0xFFFF followed by a number, or a string.
-    void name_or_ordinal(std::string &text, std::optional<WORD> &ordinal) {
-        WORD first = word();
-        if (first == 0xFFFF) {
-            ordinal = word();
-            return;
-        }
-        if (first == 0) return;
-        std::u16string s(1, static_cast<char16_t>(first));
-        s += wide_string();
-        text = utf16_to_cp1252(s.data(), s.size());
-    }
-    std::vector<BYTE> bytes(size_t n) {
-        std::vector<BYTE> v(n);
-        take(v.data(), n);
-        return v;
-    }
+using Reader = LittleEndianReader;
 
-private:
-    void take(void *out, size_t n) {
-        if (!ok_ || pos_ + n > size_) {
-            ok_ = false;
-            return;
-        }
-        std::memcpy(out, data_ + pos_, n);
-        pos_ += n;
+// A name or an ordinal: 0 (none), 0xFFFF followed by a number, or a string.
+void name_or_ordinal(Reader &r, std::string &text, std::optional<WORD> &ordinal) {
+    WORD first = r.word();
+    if (first == 0xFFFF) {
+        ordinal = r.word();
+        return;
     }
-    const BYTE *data_;
-    size_t size_;
-    size_t pos_ = 0;
-    bool ok_ = true;
-};
+    if (first == 0) return;
+    std::u16string s(1, static_cast<char16_t>(first));
+    s += r.wide_string();
+    text = utf16_to_cp1252(s.data(), s.size());
+}
 
 const char *predefined_class(WORD atom) {
     switch (atom) {
@@ -102,12 +65,12 @@ bool read_item(Reader &r, bool extended, DialogItemLayout &item) {
     item.cy = r.sword();
     item.id = extended ? r.dword() : r.word();
     std::optional<WORD> atom;
-    r.name_or_ordinal(item.class_name, atom);
+    name_or_ordinal(r, item.class_name, atom);
     if (atom) {
         const char *name = predefined_class(*atom);
         item.class_name = name ? name : "#" + std::to_string(*atom);
     }
-    r.name_or_ordinal(item.text, item.text_ordinal);
+    name_or_ordinal(r, item.text, item.text_ordinal);
     WORD extra = r.word();
     if (extra) item.creation_data = r.bytes(extra);
     return r.ok();
@@ -463,9 +426,9 @@ std::optional<DialogLayout> parse_dialog_template(const BYTE *data, size_t size)
     layout.cy = r.sword();
     std::string menu;
     std::optional<WORD> ordinal;
-    r.name_or_ordinal(menu, ordinal);
+    name_or_ordinal(r, menu, ordinal);
     ordinal.reset();
-    r.name_or_ordinal(layout.class_name, ordinal);
+    name_or_ordinal(r, layout.class_name, ordinal);
     if (ordinal) layout.class_name = "#" + std::to_string(*ordinal);
     std::u16string title = r.wide_string();
     layout.title = utf16_to_cp1252(title.data(), title.size());
@@ -543,6 +506,84 @@ static INT_PTR run_template(HINSTANCE instance, const DialogLayout &layout, HWND
     return run_modal_dialog(r);
 }
 
+namespace {
+
+// The modal dialog of a template in the program's resources.
+INT_PTR run_resource_template(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+    HRSRC res = FindResourceA(instance, name, RT_DIALOG);
+    if (!res) return -1;
+    auto *data = static_cast<const BYTE *>(LockResource(LoadResource(instance, res)));
+    auto layout = parse_dialog_template(data, SizeofResource(instance, res));
+    if (!layout) fail_with(ERROR_RESOURCE_DATA_NOT_FOUND);
+    return run_template(instance, *layout, owner, proc, param, name);
+}
+
+void end_dialog(HWND hwnd, DialogState &d, INT_PTR result) {
+    d.result = result;
+    d.ended = true;
+    HWND owner = GetWindow(hwnd, GW_OWNER);
+    if (owner) EnableWindow(owner, TRUE);
+    if (IsChild(hwnd, GetFocus())) SetFocus(hwnd);
+    ShowWindow(hwnd, SW_HIDE);
+    // Wakes the modal loop, which then sees the dialog ended.
+    PostMessageA(hwnd, WM_NULL, 0, 0);
+}
+
+LRESULT dialog_message(HWND hwnd, DialogState *d, UINT msg, WPARAM wp, LPARAM lp) {
+    d->msg_result = 0;
+    INT_PTR handled = d->proc ? d->proc(hwnd, msg, wp, lp) : 0;
+    d = dialog_state(hwnd);
+    if (!d) return handled;
+    if (handled) return returns_directly(msg) ? handled : d->msg_result;
+    return default_dialog_message(hwnd, *d, msg, wp, lp);
+}
+
+BOOL dialog_message_of(HWND dialog, MSG &msg) {
+    if (msg.hwnd != dialog && !IsChild(dialog, msg.hwnd)) return FALSE;
+    UINT code = static_cast<UINT>(SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
+    if (!(code & DLGC_WANTMESSAGE) && msg.message == WM_KEYDOWN && handle_key(dialog, msg, code)) return TRUE;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return TRUE;
+}
+
+HWND dialog_item(const Window &dialog, int id) {
+    for (HWND child : dialog.children)
+        if (Window *c = find_window(child); c && static_cast<WORD>(c->id) == static_cast<WORD>(id)) return child;
+    fail_with(ERROR_CONTROL_ID_NOT_FOUND);
+}
+
+HWND next_tab_item(const Window &d, HWND ctl, BOOL previous) {
+    if (d.children.empty()) return ctl;
+    for (HWND h : walk_from(d.children, ctl, previous))
+        if (tab_stop(h)) return h;
+    return ctl;
+}
+
+HWND next_group_item(const Window &d, HWND ctl, BOOL previous) {
+    const auto &kids = d.children;
+    auto it = std::find(kids.begin(), kids.end(), ctl);
+    if (it == kids.end()) {
+        for (HWND h : walk_from(kids, nullptr, previous))
+            if (reachable(h)) return h;
+        return nullptr;
+    }
+    auto [first, end] = group_bounds(kids, static_cast<size_t>(it - kids.begin()));
+    std::vector<HWND> group(kids.begin() + static_cast<long>(first), kids.begin() + static_cast<long>(end));
+    for (HWND h : walk_from(group, ctl, previous))
+        if (reachable(h)) return h;
+    return ctl;
+}
+
+void map_dialog_rect(const DialogState &d, RECT &rect) {
+    rect.left = MulDiv(rect.left, d.base_x, 4);
+    rect.right = MulDiv(rect.right, d.base_x, 4);
+    rect.top = MulDiv(rect.top, d.base_y, 8);
+    rect.bottom = MulDiv(rect.bottom, d.base_y, 8);
+}
+
+}  // namespace
+
 void register_dialog_class() {
     WindowClass cls;
     cls.name = "#32770";
@@ -558,142 +599,103 @@ using namespace w32h;
 
 extern "C" {
 
-INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA tmpl, HWND owner, DLGPROC proc,
-                                       LPARAM param) {
-    if (injected_failure("DialogBoxIndirectParamA", ERROR_NOT_ENOUGH_MEMORY)) return -1;
-    // Limits: the template's size is not known here; it is read up to 64 KiB.
-    auto layout = parse_dialog_template(reinterpret_cast<const BYTE *>(tmpl), 0x10000);
-    if (!layout) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return -1;
-    }
-    return run_template(instance, *layout, owner, proc, param, nullptr);
+// Limits: the template's size is not known here; it is read up to 64 KiB.
+INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE hInstance, LPCDLGTEMPLATEA hDialogTemplate, HWND hWndParent,
+                                       DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+    return entry_point<INT_PTR>(-1, [&]() -> INT_PTR {
+        if (injected_failure("DialogBoxIndirectParamA", ERROR_NOT_ENOUGH_MEMORY)) return -1;
+        auto layout = parse_dialog_template(reinterpret_cast<const BYTE *>(hDialogTemplate), 0x10000);
+        if (!layout) fail_with(ERROR_INVALID_PARAMETER);
+        return run_template(hInstance, *layout, hWndParent, lpDialogFunc, dwInitParam, nullptr);
+    });
 }
 
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
-    if (injected_failure("DialogBoxParamA", ERROR_NOT_ENOUGH_MEMORY)) return -1;
-    if (owner && !IsWindow(owner)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return -1;
-    }
-    HRSRC res = FindResourceA(instance, name, RT_DIALOG);
-    if (!res) return -1;
-    auto *data = static_cast<const BYTE *>(LockResource(LoadResource(instance, res)));
-    auto layout = parse_dialog_template(data, SizeofResource(instance, res));
-    if (!layout) {
-        SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
-        return -1;
-    }
-    return run_template(instance, *layout, owner, proc, param, name);
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent, DLGPROC lpDialogFunc,
+                               LPARAM dwInitParam) {
+    return entry_point<INT_PTR>(-1, [&]() -> INT_PTR {
+        if (injected_failure("DialogBoxParamA", ERROR_NOT_ENOUGH_MEMORY)) return -1;
+        if (hWndParent) window_or_fail(hWndParent);
+        return run_resource_template(hInstance, lpTemplateName, hWndParent, lpDialogFunc, dwInitParam);
+    });
 }
 
-BOOL WINAPI EndDialog(HWND hwnd, INT_PTR result) {
-    DialogState *d = dialog_state(hwnd);
-    if (!d) {
-        SetLastError(IsWindow(hwnd) ? ERROR_WINDOW_NOT_DIALOG : ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    d->result = result;
-    d->ended = true;
-    HWND owner = GetWindow(hwnd, GW_OWNER);
-    if (owner) EnableWindow(owner, TRUE);
-    if (IsChild(hwnd, GetFocus())) SetFocus(hwnd);
-    ShowWindow(hwnd, SW_HIDE);
-    PostMessageA(hwnd, WM_NULL, 0, 0);
-    return TRUE;
+BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        DialogState *d = dialog_state(hDlg);
+        if (!d) fail_with(find_window(hDlg) ? ERROR_WINDOW_NOT_DIALOG : ERROR_INVALID_WINDOW_HANDLE);
+        end_dialog(hDlg, *d, nResult);
+        return TRUE;
+    });
 }
 
-LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    DialogState *d = dialog_state(hwnd);
-    if (!d) return DefWindowProcA(hwnd, msg, wp, lp);
-    d->msg_result = 0;
-    INT_PTR handled = d->proc ? d->proc(hwnd, msg, wp, lp) : 0;
-    d = dialog_state(hwnd);
-    if (!d) return handled;
-    if (handled) return returns_directly(msg) ? handled : d->msg_result;
-    return default_dialog_message(hwnd, *d, msg, wp, lp);
+LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    return entry_point<LRESULT>(0, [&]() -> LRESULT {
+        DialogState *d = dialog_state(hDlg);
+        if (!d) return DefWindowProcA(hDlg, Msg, wParam, lParam);
+        return dialog_message(hDlg, d, Msg, wParam, lParam);
+    });
 }
 
-BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG msg) {
-    if (!msg || !dialog || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) return FALSE;
-    UINT code = static_cast<UINT>(SendMessageA(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)));
-    if (!(code & DLGC_WANTMESSAGE) && msg->message == WM_KEYDOWN && handle_key(dialog, *msg, code)) return TRUE;
-    TranslateMessage(msg);
-    DispatchMessageA(msg);
-    return TRUE;
+BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        if (!lpMsg || !hDlg) return FALSE;
+        return dialog_message_of(hDlg, *lpMsg);
+    });
 }
 
-HWND WINAPI GetDlgItem(HWND dialog, int id) {
-    Window *w = checked_window(dialog);
-    if (!w) return nullptr;
-    for (HWND child : w->children)
-        if (Window *c = find_window(child); c && static_cast<WORD>(c->id) == static_cast<WORD>(id)) return child;
-    SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
-    return nullptr;
+HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return dialog_item(window_or_fail(hDlg), nIDDlgItem); });
 }
 
-int WINAPI GetDlgCtrlID(HWND hwnd) {
-    Window *w = checked_window(hwnd);
-    if (!w) return 0;
-    return (w->style & WS_CHILD) ? static_cast<int>(w->id) : 0;
+int WINAPI GetDlgCtrlID(HWND hWnd) {
+    return entry_point(0, [&]() -> int {
+        const Window &w = window_or_fail(hWnd);
+        return (w.style & WS_CHILD) ? static_cast<int>(w.id) : 0;
+    });
 }
 
-BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
-    HWND item = GetDlgItem(dialog, id);
-    return item ? SetWindowTextA(item, text) : FALSE;
+BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        HWND item = GetDlgItem(hDlg, nIDDlgItem);
+        return item ? SetWindowTextA(item, lpString) : FALSE;
+    });
 }
 
-UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR text, int size) {
-    HWND item = GetDlgItem(dialog, id);
-    if (item) return static_cast<UINT>(GetWindowTextA(item, text, size));
-    if (text && size > 0) text[0] = '\0';
-    return 0;
+UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax) {
+    return entry_point<UINT>(0, [&]() -> UINT {
+        HWND item = GetDlgItem(hDlg, nIDDlgItem);
+        if (item) return static_cast<UINT>(GetWindowTextA(item, lpString, cchMax));
+        if (lpString && cchMax > 0) lpString[0] = '\0';
+        return 0;
+    });
 }
 
-HWND WINAPI GetNextDlgTabItem(HWND dialog, HWND ctl, BOOL previous) {
-    Window *d = checked_window(dialog);
-    if (!d) return nullptr;
-    if (d->children.empty()) return ctl;
-    for (HWND h : walk_from(d->children, ctl, previous))
-        if (tab_stop(h)) return h;
-    return ctl;
+HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return next_tab_item(window_or_fail(hDlg), hCtl, bPrevious); });
 }
 
-HWND WINAPI GetNextDlgGroupItem(HWND dialog, HWND ctl, BOOL previous) {
-    Window *d = checked_window(dialog);
-    if (!d) return nullptr;
-    const auto &kids = d->children;
-    auto it = std::find(kids.begin(), kids.end(), ctl);
-    if (it == kids.end()) {
-        for (HWND h : walk_from(kids, nullptr, previous))
-            if (reachable(h)) return h;
-        return nullptr;
-    }
-    auto [first, end] = group_bounds(kids, static_cast<size_t>(it - kids.begin()));
-    std::vector<HWND> group(kids.begin() + static_cast<long>(first), kids.begin() + static_cast<long>(end));
-    for (HWND h : walk_from(group, ctl, previous))
-        if (reachable(h)) return h;
-    return ctl;
+HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return next_group_item(window_or_fail(hDlg), hCtl, bPrevious); });
 }
 
-BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect) {
-    DialogState *d = dialog_state(dialog);
-    if (!d || !rect) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    rect->left = MulDiv(rect->left, d->base_x, 4);
-    rect->right = MulDiv(rect->right, d->base_x, 4);
-    rect->top = MulDiv(rect->top, d->base_y, 8);
-    rect->bottom = MulDiv(rect->bottom, d->base_y, 8);
-    return TRUE;
+BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        DialogState *d = dialog_state(hDlg);
+        if (!d || !lpRect) fail_with(ERROR_INVALID_WINDOW_HANDLE);
+        map_dialog_rect(*d, *lpRect);
+        return TRUE;
+    });
 }
 
-LONG WINAPI GetDialogBaseUnits(void) { return MAKELONG(8, 16); }
+LONG WINAPI GetDialogBaseUnits(void) {
+    return entry_point<LONG>(0, [] { return static_cast<LONG>(MAKELONG(8, 16)); });
+}
 
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wp, LPARAM lp) {
-    HWND item = GetDlgItem(dialog, id);
-    return item ? SendMessageA(item, msg, wp, lp) : 0;
+LRESULT WINAPI SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    return entry_point<LRESULT>(0, [&]() -> LRESULT {
+        HWND item = GetDlgItem(hDlg, nIDDlgItem);
+        return item ? SendMessageA(item, Msg, wParam, lParam) : 0;
+    });
 }
 
 }  // extern "C"

@@ -45,9 +45,15 @@ constexpr ErrnoMapping errno_table[] = {
 
 }  // namespace
 
+// The last error itself: these two cannot fail, and entry_point (api.h) writes
+// through SetLastError, so they need no boundary of their own.
+extern "C" {
+
 DWORD WINAPI GetLastError(void) { return last_error; }
 
 void WINAPI SetLastError(DWORD dwErrCode) { last_error = dwErrCode; }
+
+}  // extern "C"
 
 namespace w32h {
 

@@ -13,18 +13,26 @@ namespace {
 
 // The entry points that honour WIN32HOST_FAIL.
 constexpr std::array failable{
-    "CreateWindowExA", "DialogBoxIndirectParamA",
-    "DialogBoxParamA", "GetVersionExA",
+    "CreateFileA",     "CreateWindowExA",
+    "DeleteFileA",     "DialogBoxIndirectParamA",
+    "DialogBoxParamA", "GetPrinterDriverDirectoryA",
+    "GetSystemDirectoryA", "GetVersionExA",
     "GlobalAlloc",     "KillTimer",
     "LoadIconA",       "LoadStringA",
-    "MessageBoxA",     "RegisterClassA",
-    "SetTimer",
+    "MessageBoxA",     "MoveFileExA",
+    "ReadFile",        "RegisterClassA",
+    "SetTimer",        "WriteFile",
 };
+
+// The entry points that also take "=short": the call succeeds having done
+// only part of its work (a short write), as a full disk can make it.
+constexpr std::array shortable{"WriteFile"};
 
 struct Rule {
     std::string function;
     unsigned long call = 1;
     std::optional<DWORD> error;
+    bool short_count = false;
 };
 
 std::vector<Rule> &rules() {
@@ -37,11 +45,8 @@ std::map<std::string, unsigned long, std::less<>> &counts() {
     return c;
 }
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
+// Blanks around names and numbers are allowed; only spaces count.
+std::string_view trim(std::string_view s) { return w32h::trim(s, " "); }
 
 template <class T>
 bool parse_number(std::string_view text, T &out) {
@@ -59,8 +64,12 @@ std::optional<std::string> parse_rule(std::string_view item, Rule &rule) {
     std::string_view head = item.substr(0, eq);
     if (eq != std::string_view::npos) {
         DWORD error = 0;
-        if (!parse_number(trim(item.substr(eq + 1)), error)) return "bad error number in '" + std::string(item) + "'";
-        rule.error = error;
+        if (trim(item.substr(eq + 1)) == "short")
+            rule.short_count = true;
+        else if (!parse_number(trim(item.substr(eq + 1)), error))
+            return "bad error number in '" + std::string(item) + "'";
+        else
+            rule.error = error;
     }
     size_t hash = head.find('#');
     if (hash != std::string_view::npos) {
@@ -71,6 +80,8 @@ std::optional<std::string> parse_rule(std::string_view item, Rule &rule) {
     rule.function = std::string(trim(head));
     if (std::find(failable.begin(), failable.end(), rule.function) == failable.end())
         return "'" + rule.function + "' is not a function that can be made to fail";
+    if (rule.short_count && std::find(shortable.begin(), shortable.end(), rule.function) == shortable.end())
+        return "'" + rule.function + "' cannot be made to come up short";
     return std::nullopt;
 }
 
@@ -97,18 +108,23 @@ void reset_fail_rules() {
     counts().clear();
 }
 
-bool injected_failure(const char *function, DWORD default_error) {
+Fault injected_fault(const char *function, DWORD default_error) {
     auto &r = rules();
-    if (r.empty()) return false;
+    if (r.empty()) return Fault::none;
     bool named = std::any_of(r.begin(), r.end(), [&](const Rule &x) { return x.function == function; });
-    if (!named) return false;
+    if (!named) return Fault::none;
     unsigned long call = ++counts()[function];
     for (const Rule &rule : r)
         if (rule.function == function && rule.call == call) {
+            if (rule.short_count) return Fault::short_count;
             SetLastError(rule.error.value_or(default_error));
-            return true;
+            return Fault::fail;
         }
-    return false;
+    return Fault::none;
+}
+
+bool injected_failure(const char *function, DWORD default_error) {
+    return injected_fault(function, default_error) == Fault::fail;
 }
 
 }  // namespace w32h

@@ -1,6 +1,7 @@
 // focus.cpp - focus and activation: the one window with the keyboard focus,
 // the active top-level window, and the foreground window. Moving the focus to
 // a window of another top-level window activates that window first.
+#include "api.h"
 #include "frontend.h"
 #include "window_manager.h"
 
@@ -29,48 +30,51 @@ using namespace w32h;
 
 extern "C" {
 
-HWND WINAPI SetFocus(HWND hwnd) {
-    HWND old = window_manager().focus;
-    if (!hwnd) {
-        set_focus_raw(nullptr);
+HWND WINAPI SetFocus(HWND hWnd) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND {
+        HWND old = window_manager().focus;
+        if (hWnd) {
+            window_or_fail(hWnd);
+            HWND top = top_level_of(hWnd);
+            if (top != window_manager().active) activate(top);
+        }
+        set_focus_raw(hWnd);
         return old;
-    }
-    if (!find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    HWND top = top_level_of(hwnd);
-    if (top != window_manager().active) activate(top);
-    set_focus_raw(hwnd);
-    return old;
+    });
 }
 
-HWND WINAPI GetFocus(void) { return window_manager().focus; }
-
-HWND WINAPI SetActiveWindow(HWND hwnd) {
-    HWND old = window_manager().active;
-    Window *w = find_window(hwnd);
-    if (hwnd && !w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    if (w && is_child(*w)) return nullptr;
-    activate(hwnd);
-    return old;
+HWND WINAPI GetFocus(void) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return window_manager().focus; });
 }
 
-HWND WINAPI GetActiveWindow(void) { return window_manager().active; }
+HWND WINAPI SetActiveWindow(HWND hWnd) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND {
+        HWND old = window_manager().active;
+        if (hWnd && is_child(window_or_fail(hWnd))) return nullptr;
+        activate(hWnd);
+        return old;
+    });
+}
 
-BOOL WINAPI SetForegroundWindow(HWND hwnd) {
-    if (!find_window(hwnd)) return FALSE;
-    HWND top = top_level_of(hwnd);
-    window_manager().foreground = top;
-    activate(top);
-    return TRUE;
+HWND WINAPI GetActiveWindow(void) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return window_manager().active; });
+}
+
+BOOL WINAPI SetForegroundWindow(HWND hWnd) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        if (!find_window(hWnd)) return FALSE;
+        HWND top = top_level_of(hWnd);
+        window_manager().foreground = top;
+        activate(top);
+        return TRUE;
+    });
 }
 
 HWND WINAPI GetForegroundWindow(void) {
-    return window_manager().foreground ? window_manager().foreground : window_manager().active;
+    return entry_point<HWND>(nullptr, [&]() -> HWND {
+        const WindowManager &wm = window_manager();
+        return wm.foreground ? wm.foreground : wm.active;
+    });
 }
 
 }  // extern "C"

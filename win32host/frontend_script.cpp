@@ -19,11 +19,8 @@ struct Action {
     size_t line = 0;
 };
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
+// Blanks, and the carriage return of a script written on Windows.
+std::string_view trim(std::string_view s) { return w32h::trim(s, " \t\r"); }
 
 std::optional<Key> key_named(std::string_view name) {
     static const std::pair<const char *, Key> keys[] = {

@@ -79,6 +79,15 @@ void reset_fail_rules();
 void reset_clock();
 void reset_global_heap();
 
+// ---- text ----------------------------------------------------------------------
+
+// The text without any of the blank characters at either end.
+inline std::string_view trim(std::string_view text, std::string_view blanks) {
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 // ---- errors (errors.cpp) ----------------------------------------------------
 
 DWORD win32_error_from_errno(int err);
@@ -91,6 +100,10 @@ std::optional<std::string> parse_fail_rules(std::string_view text);
 // Counts one call of the named entry point; when this call is to fail, sets
 // the last error (the configured one, else default_error) and returns true.
 bool injected_failure(const char *function, DWORD default_error);
+// The same for entry points that can also come up short ("=short"): counts
+// the call and says which fault, if any, it meets.
+enum class Fault { none, fail, short_count };
+Fault injected_fault(const char *function, DWORD default_error);
 
 // ---- code pages (codepage.cpp) ------------------------------------------------
 

@@ -1,6 +1,7 @@
 // icons.cpp - icons, cursors and stock objects: LoadIconA finds the icon group
 // among the program's resources (in any language, as Windows falls back), and
 // the handles stand for what was loaded; nothing is drawn from them here.
+#include "api.h"
 #include "window_model.h"
 
 #include <vector>
@@ -14,6 +15,17 @@ constexpr uintptr_t system_icon = 0x1FF00;
 std::vector<WORD> &loaded_icons() {
     static std::vector<WORD> icons;
     return icons;
+}
+
+HICON load_program_icon(HINSTANCE instance, LPCSTR name) {
+    // Limits: icons named by a string are not looked up; the program's are numbered.
+    if (!IS_INTRESOURCE(name) || !FindResourceA(instance, name, RT_GROUP_ICON))
+        fail_with(ERROR_RESOURCE_NAME_NOT_FOUND);
+    auto &icons = loaded_icons();
+    for (size_t i = 0; i < icons.size(); ++i)
+        if (icons[i] == LOWORD(name)) return reinterpret_cast<HICON>(icon_base + i);
+    icons.push_back(LOWORD(name));
+    return reinterpret_cast<HICON>(icon_base + icons.size() - 1);
 }
 
 }  // namespace
@@ -32,32 +44,27 @@ using namespace w32h;
 
 extern "C" {
 
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
-    if (injected_failure("LoadIconA", ERROR_RESOURCE_NAME_NOT_FOUND)) return nullptr;
-    if (!instance) return reinterpret_cast<HICON>(system_icon + LOWORD(name) % 0x100);
-    // Limits: icons named by a string are not looked up; the program's are numbered.
-    if (!IS_INTRESOURCE(name) || !FindResourceA(instance, name, RT_GROUP_ICON)) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
-    }
-    auto &icons = loaded_icons();
-    for (size_t i = 0; i < icons.size(); ++i)
-        if (icons[i] == LOWORD(name)) return reinterpret_cast<HICON>(icon_base + i);
-    icons.push_back(LOWORD(name));
-    return reinterpret_cast<HICON>(icon_base + icons.size() - 1);
+HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
+    return entry_point<HICON>(nullptr, [&]() -> HICON {
+        if (injected_failure("LoadIconA", ERROR_RESOURCE_NAME_NOT_FOUND)) return nullptr;
+        if (!hInstance) return reinterpret_cast<HICON>(system_icon + LOWORD(lpIconName) % 0x100);
+        return load_program_icon(hInstance, lpIconName);
+    });
 }
 
-HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
-    if (instance || !IS_INTRESOURCE(name)) {  // Limits: only the system cursors
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
-    }
-    return reinterpret_cast<HCURSOR>(uintptr_t{0x1FE00} + LOWORD(name) % 0x100);
+// Limits: only the system cursors.
+HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
+    return entry_point<HCURSOR>(nullptr, [&]() -> HCURSOR {
+        if (hInstance || !IS_INTRESOURCE(lpCursorName)) fail_with(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return reinterpret_cast<HCURSOR>(uintptr_t{0x1FE00} + LOWORD(lpCursorName) % 0x100);
+    });
 }
 
-HGDIOBJ WINAPI GetStockObject(int index) {
-    if (index < 0 || index > 19) return nullptr;
-    return reinterpret_cast<HGDIOBJ>(uintptr_t{0x1FD00} + static_cast<uintptr_t>(index));
+HGDIOBJ WINAPI GetStockObject(int i) {
+    return entry_point<HGDIOBJ>(nullptr, [&]() -> HGDIOBJ {
+        if (i < 0 || i > 19) return nullptr;
+        return reinterpret_cast<HGDIOBJ>(uintptr_t{0x1FD00} + static_cast<uintptr_t>(i));
+    });
 }
 
 }  // extern "C"

@@ -133,23 +133,53 @@ std::string prefix_file(std::string_view name) {
     return config().prefix + "/" + std::string(name);
 }
 
+namespace {
+
+// The components of a path as Windows reads them: "." dropped, ".." taking
+// back the component before it (never above the root of a drive), trailing
+// dots and blanks cut from each name. Windows does this on the text alone,
+// before it looks at the disk.
+std::vector<std::string> normalise_components(std::string_view path, bool rooted) {
+    std::vector<std::string> out;
+    for (std::string part : split_components(path)) {
+        if (part == ".") continue;
+        if (part == "..") {
+            if (!out.empty() && out.back() != "..")
+                out.pop_back();
+            else if (!rooted)
+                out.push_back(part);  // above the current folder
+            continue;
+        }
+        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+        if (!part.empty()) out.push_back(part);
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string to_host_path(std::string_view windows_path) {
     if (windows_path.empty()) fail_with(ERROR_INVALID_NAME);
     if (windows_path.size() >= 2 && is_separator(windows_path[0]) && is_separator(windows_path[1]))
         fail_with(ERROR_PATH_NOT_FOUND);  // Limits: no network paths
     std::string path = ".";
+    bool rooted = false;
     if (windows_path.size() >= 2 && windows_path[1] == ':') {
         if (upper_1252(static_cast<unsigned char>(windows_path[0])) != 'C') fail_with(ERROR_PATH_NOT_FOUND);
         ensure_machine();
         path = drive_root();
         windows_path.remove_prefix(2);
+        rooted = true;  // Limits: "C:name" is taken from the root, not from C:'s current folder
     }
-    auto parts = split_components(windows_path);
+    auto parts = normalise_components(windows_path, rooted);
     if (parts.empty()) return path;
     for (size_t i = 0; i < parts.size(); ++i) {
-        if (!valid_component(parts[i])) fail_with(ERROR_INVALID_NAME);
         bool last = i + 1 == parts.size();
-        if (parts[i] == "." ) continue;
+        if (parts[i] == "..") {
+            path += "/..";
+            continue;
+        }
+        if (!valid_component(parts[i])) fail_with(ERROR_INVALID_NAME);
         std::string found = find_entry(path, parts[i]);
         if (found.empty() && !last) fail_with(ERROR_PATH_NOT_FOUND);
         path += "/" + (found.empty() ? cp1252_to_utf8(parts[i]) : found);

@@ -3,7 +3,7 @@
 // small entry whose first word is the data pointer, also as on Windows. Every
 // live block is tracked, so that a stale or foreign handle fails with
 // Windows' error instead of corrupting the host heap.
-#include "host.h"
+#include "api.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -146,37 +146,36 @@ void reset_global_heap() {
 
 }  // namespace w32h
 
+extern "C" {
+
 // Limits: GMEM_DISCARDABLE, GMEM_DDESHARE and the other legacy flags are
 // accepted and ignored; a moveable block never moves while unlocked.
 HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
-    if (w32h::injected_failure("GlobalAlloc", ERROR_NOT_ENOUGH_MEMORY)) return NULL;
-    try {
+    return w32h::entry_point<HGLOBAL>(NULL, [&]() -> HGLOBAL {
+        if (w32h::injected_failure("GlobalAlloc", ERROR_NOT_ENOUGH_MEMORY)) return NULL;
         const bool zero = (uFlags & GMEM_ZEROINIT) != 0;
         if (uFlags & GMEM_MOVEABLE) return allocate_moveable(dwBytes, zero);
         return allocate_fixed(dwBytes, zero);
-    } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return NULL;
-    }
+    });
 }
 
 // NULL on success, the handle itself on failure; a locked block is freed too.
 // Limits: a pointer that never was a block fails with ERROR_INVALID_HANDLE,
 // as a freed one does, where Windows reports ERROR_NOACCESS.
 HGLOBAL WINAPI GlobalFree(HGLOBAL hMem) {
-    if (!hMem || free_block(hMem)) return NULL;
-    SetLastError(ERROR_INVALID_HANDLE);
-    return hMem;
+    return w32h::entry_point<HGLOBAL>(hMem, [&]() -> HGLOBAL {
+        if (hMem && !free_block(hMem)) w32h::fail_with(ERROR_INVALID_HANDLE);
+        return NULL;
+    });
 }
 
 LPVOID WINAPI GlobalLock(HGLOBAL hMem) {
-    const std::optional<Block> block = lock_block(hMem);
-    if (!block) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return NULL;
-    }
-    if (!block->data) SetLastError(ERROR_DISCARDED);
-    return block->data;
+    return w32h::entry_point<LPVOID>(NULL, [&]() -> LPVOID {
+        const std::optional<Block> block = lock_block(hMem);
+        if (!block) w32h::fail_with(ERROR_INVALID_HANDLE);
+        if (!block->data) SetLastError(ERROR_DISCARDED);
+        return block->data;
+    });
 }
 
 // TRUE while the block stays locked; FALSE with NO_ERROR when the last lock
@@ -185,19 +184,24 @@ LPVOID WINAPI GlobalLock(HGLOBAL hMem) {
 // unknown pointer, while an unknown moveable-looking handle also sets
 // ERROR_INVALID_HANDLE (Wine's heap tests, run on Windows, pin all four).
 BOOL WINAPI GlobalUnlock(HGLOBAL hMem) {
-    const std::optional<Block> block = unlock_block(hMem);
-    if (!block || !block->moveable) {
-        if (!block && looks_like_moveable_handle(hMem)) SetLastError(ERROR_INVALID_HANDLE);
-        return TRUE;
-    }
-    if (block->locks > 1) return TRUE;
-    SetLastError(block->locks ? NO_ERROR : ERROR_NOT_LOCKED);
-    return FALSE;
+    return w32h::entry_point(FALSE, [&]() -> BOOL {
+        const std::optional<Block> block = unlock_block(hMem);
+        if (!block || !block->moveable) {
+            if (!block && looks_like_moveable_handle(hMem)) SetLastError(ERROR_INVALID_HANDLE);
+            return TRUE;
+        }
+        if (block->locks > 1) return TRUE;
+        SetLastError(block->locks ? NO_ERROR : ERROR_NOT_LOCKED);
+        return FALSE;
+    });
 }
 
 SIZE_T WINAPI GlobalSize(HGLOBAL hMem) {
-    const std::optional<SIZE_T> size = block_size(hMem);
-    if (size) return *size;
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
+    return w32h::entry_point<SIZE_T>(0, [&]() -> SIZE_T {
+        const std::optional<SIZE_T> size = block_size(hMem);
+        if (!size) w32h::fail_with(ERROR_INVALID_HANDLE);
+        return *size;
+    });
 }
+
+}  // extern "C"

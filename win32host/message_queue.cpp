@@ -3,6 +3,7 @@
 // dispatch and sending, the keyboard state the loop has seen, and the modal
 // elements. The loop's idle moments are where the front-end (terminal or
 // script) brings in the user and lets time pass.
+#include "api.h"
 #include "frontend.h"
 #include "window_manager.h"
 
@@ -55,6 +56,30 @@ bool retrieve(MSG &out, HWND filter, UINT first, UINT last, bool remove) {
     return false;
 }
 
+// The character a key gives, as the keyboard of an English user types it; 0
+// for keys without one.
+// Limits: only the keys the front-ends produce are translated.
+char character_of(WPARAM vk) {
+    if (vk == VK_RETURN) return '\r';
+    if (vk == VK_ESCAPE) return 0x1B;
+    if (vk == VK_TAB) return '\t';
+    if (vk == VK_SPACE) return ' ';
+    if (vk >= '0' && vk <= '9') return static_cast<char>(vk);
+    if (vk >= 'A' && vk <= 'Z') return static_cast<char>(shift_down() ? vk : vk + 0x20);
+    return 0;
+}
+
+LRESULT dispatch(const MSG &msg) {
+    if (msg.message == WM_TIMER && msg.lParam) {
+        auto proc = reinterpret_cast<TIMERPROC>(msg.lParam);
+        proc(msg.hwnd, WM_TIMER, msg.wParam, GetTickCount());
+        return 0;
+    }
+    if (!msg.hwnd) return 0;
+    const Window &w = window_or_fail(msg.hwnd);
+    return CallWindowProcA(w.proc, msg.hwnd, msg.message, msg.wParam, msg.lParam);
+}
+
 void idle() {
     HWND waiting = waiting_window();
     frontend().idle(waiting, next_timer_due());
@@ -96,79 +121,66 @@ using namespace w32h;
 
 extern "C" {
 
-LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return proc ? proc(hwnd, msg, wp, lp) : 0;
+LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    return entry_point<LRESULT>(
+        0, [&]() -> LRESULT { return lpPrevWndFunc ? lpPrevWndFunc(hWnd, Msg, wParam, lParam) : 0; });
 }
 
-BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last, UINT remove) {
-    if (!msg) return FALSE;
-    return retrieve(*msg, hwnd, first, last, (remove & PM_REMOVE) != 0);
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        if (!lpMsg) return FALSE;
+        return retrieve(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0);
+    });
 }
 
-BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT first, UINT last) {
-    if (!msg) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return -1;
-    }
-    if (hwnd && !find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return -1;
-    }
-    while (!retrieve(*msg, hwnd, first, last, true)) idle();
-    return msg->message != WM_QUIT;
+BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+    return entry_point(-1, [&]() -> BOOL {
+        if (!lpMsg) fail_with(ERROR_INVALID_PARAMETER);
+        if (hWnd) window_or_fail(hWnd);
+        while (!retrieve(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true)) idle();
+        return lpMsg->message != WM_QUIT;
+    });
 }
 
-BOOL WINAPI TranslateMessage(const MSG *msg) {
-    if (!msg || msg->message != WM_KEYDOWN) return FALSE;
-    WPARAM vk = msg->wParam;
-    char ch = 0;
-    if (vk == VK_RETURN) ch = '\r';
-    if (vk == VK_ESCAPE) ch = 0x1B;
-    if (vk == VK_TAB) ch = '\t';
-    if (vk == VK_SPACE) ch = ' ';
-    if (vk >= '0' && vk <= '9') ch = static_cast<char>(vk);
-    if (vk >= 'A' && vk <= 'Z') ch = static_cast<char>(shift_down() ? vk : vk + 0x20);
-    if (!ch) return FALSE;
-    post(msg->hwnd, WM_CHAR, static_cast<unsigned char>(ch), msg->lParam);
-    return TRUE;
+BOOL WINAPI TranslateMessage(const MSG *lpMsg) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        if (!lpMsg || lpMsg->message != WM_KEYDOWN) return FALSE;
+        char ch = character_of(lpMsg->wParam);
+        if (!ch) return FALSE;
+        post(lpMsg->hwnd, WM_CHAR, static_cast<unsigned char>(ch), lpMsg->lParam);
+        return TRUE;
+    });
 }
 
-LRESULT WINAPI DispatchMessageA(const MSG *msg) {
-    if (!msg) return 0;
-    if (msg->message == WM_TIMER && msg->lParam) {
-        auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
-        proc(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
-        return 0;
-    }
-    if (!msg->hwnd) return 0;
-    Window *w = find_window(msg->hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return CallWindowProcA(w->proc, msg->hwnd, msg->message, msg->wParam, msg->lParam);
+LRESULT WINAPI DispatchMessageA(const MSG *lpMsg) {
+    return entry_point<LRESULT>(0, [&]() -> LRESULT { return lpMsg ? dispatch(*lpMsg) : 0; });
 }
 
-BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (hwnd && !find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    post(hwnd, msg, wp, lp);
-    return TRUE;
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        if (hWnd) window_or_fail(hWnd);
+        post(hWnd, Msg, wParam, lParam);
+        return TRUE;
+    });
 }
 
-LRESULT WINAPI SendMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    Window *w = checked_window(hwnd);
-    if (!w) return 0;
-    return CallWindowProcA(w->proc, hwnd, msg, wp, lp);
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    return entry_point<LRESULT>(0, [&]() -> LRESULT {
+        const Window &w = window_or_fail(hWnd);
+        return CallWindowProcA(w.proc, hWnd, Msg, wParam, lParam);
+    });
 }
 
-void WINAPI PostQuitMessage(int code) {
-    window_manager().quit_posted = true;
-    window_manager().quit_code = code;
+void WINAPI PostQuitMessage(int nExitCode) {
+    entry_point_void([&] {
+        window_manager().quit_posted = true;
+        window_manager().quit_code = nExitCode;
+    });
 }
 
-SHORT WINAPI GetKeyState(int key) { return key == VK_SHIFT && shift_down() ? static_cast<SHORT>(0x8000) : 0; }
+SHORT WINAPI GetKeyState(int nVirtKey) {
+    return entry_point<SHORT>(
+        0, [&]() -> SHORT { return nVirtKey == VK_SHIFT && shift_down() ? static_cast<SHORT>(0x8000) : 0; });
+}
 
 }  // extern "C"

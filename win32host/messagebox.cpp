@@ -2,6 +2,7 @@
 // the fly with the text and one push button per answer, run by the same modal
 // loop and dialog manager as dialogs from templates, so Enter, Escape, Tab and
 // the close box behave alike. Its transcript event carries the answer.
+#include "api.h"
 #include "dialog_template.h"
 #include "frontend.h"
 
@@ -149,22 +150,8 @@ INT_PTR CALLBACK message_box_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
     }
 }
 
-}  // namespace
-}  // namespace w32h
-
-using namespace w32h;
-
-extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    if (injected_failure("MessageBoxA", ERROR_NOT_ENOUGH_MEMORY)) return 0;
-    if ((type & MB_TYPEMASK) > MB_RETRYCANCEL) {
-        SetLastError(ERROR_INVALID_MSGBOX_STYLE);
-        return 0;
-    }
-    if (owner && !IsWindow(owner)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    // Limits: icons, help buttons and mnemonics are not shown.
+// Limits: icons, help buttons and mnemonics are not shown.
+int show_message_box(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     std::string body = text ? text : "";
     std::string title = caption ? caption : (config().french ? "Erreur" : "Error");
     DialogLayout layout = build_layout(body, title, type);
@@ -180,3 +167,21 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
     transcript_messagebox(owner, title, body, type, static_cast<int>(answer));
     return static_cast<int>(answer);
 }
+
+}  // namespace
+}  // namespace w32h
+
+using namespace w32h;
+
+extern "C" {
+
+int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
+    return entry_point(0, [&]() -> int {
+        if (injected_failure("MessageBoxA", ERROR_NOT_ENOUGH_MEMORY)) return 0;
+        if ((uType & MB_TYPEMASK) > MB_RETRYCANCEL) fail_with(ERROR_INVALID_MSGBOX_STYLE);
+        if (hWnd) window_or_fail(hWnd);
+        return show_message_box(hWnd, lpText, lpCaption, uType);
+    });
+}
+
+}  // extern "C"

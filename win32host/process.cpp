@@ -4,7 +4,6 @@
 // GetProcAddress over a process that has no DLLs.
 #include "api.h"
 #include "frontend.h"
-#include "host.h"
 
 #include <cstdlib>
 
@@ -19,11 +18,13 @@ std::string &command_line_buffer() {
 
 extern "C" {
 
-LPSTR WINAPI GetCommandLineA(void) { return w32h::command_line_buffer().data(); }
+LPSTR WINAPI GetCommandLineA(void) {
+    return w32h::entry_point<LPSTR>(nullptr, [] { return w32h::command_line_buffer().data(); });
+}
 
-void WINAPI ExitProcess(UINT code) {
-    w32h::end_host(static_cast<int>(code));
-    std::exit(static_cast<int>(code));
+void WINAPI ExitProcess(UINT uExitCode) {
+    w32h::end_host(static_cast<int>(uExitCode));
+    std::exit(static_cast<int>(uExitCode));
 }
 
 // Limits: no DLL is loaded and the program exports nothing, so every name is

@@ -3,7 +3,8 @@
 // write), and the Win32 calls on them: FindResource, LoadResource and
 // LoadStringA with Windows' string blocks of sixteen and language fallback.
 // The image is parsed defensively: a malformed record ends the parse.
-#include "host.h"
+#include "api.h"
+#include "binary_reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -74,67 +75,35 @@ bool same_id(const w32h::ResourceId &a, const w32h::ResourceId &b) {
 
 // ---- reading the .res image ----------------------------------------------
 
-// Reads little-endian fields inside [pos, end) of an image.
-class Reader {
-public:
-    Reader(const BYTE *data, size_t pos, size_t end) : data_(data), pos_(pos), end_(end) {}
-    size_t pos() const { return pos_; }
-    bool word(WORD &value) { return read(&value, sizeof value); }
-    bool dword(DWORD &value) { return read(&value, sizeof value); }
-    bool skip(size_t n) {
-        if (end_ - pos_ < n) return false;
-        pos_ += n;
-        return true;
-    }
-    // Moves to the next DWORD boundary of the image.
-    bool align() { return skip((4 - pos_ % 4) % 4); }
+using Reader = w32h::LittleEndianReader;
 
-    // A type or name: 0xFFFF and an ordinal, or a NUL-terminated UTF-16 string.
-    bool id(w32h::ResourceId &out) {
-        WORD first = 0;
-        if (!word(first)) return false;
-        if (first == 0xFFFF) {
-            WORD number = 0;
-            if (!word(number)) return false;
-            out = number_id(number);
-            return true;
-        }
-        std::u16string name;
-        for (WORD unit = first; unit != 0;) {
-            name += static_cast<char16_t>(unit);
-            if (!word(unit)) return false;
-        }
-        out = name_id(std::move(name));
-        return true;
+// A type or name: 0xFFFF and an ordinal, or a NUL-terminated UTF-16 string.
+bool read_id(Reader &r, w32h::ResourceId &out) {
+    WORD first = r.word();
+    if (first == 0xFFFF) {
+        WORD number = r.word();
+        out = number_id(number);
+        return r.ok();
     }
-
-private:
-    bool read(void *value, size_t n) {
-        if (end_ - pos_ < n) return false;
-        // The bytes are little-endian, as is every host this builds for.
-        std::memcpy(value, data_ + pos_, n);
-        pos_ += n;
-        return true;
-    }
-
-    const BYTE *data_;
-    size_t pos_;
-    size_t end_;
-};
+    std::u16string name;
+    if (first != 0) name = static_cast<char16_t>(first) + r.wide_string();
+    out = name_id(std::move(name));
+    return r.ok();
+}
 
 // Parses the record at offset; on success fills entry and the offset of the
 // next record. DataVersion, MemoryFlags, Version and Characteristics are read
 // past: Win32 ignores them.
 bool parse_record(const BYTE *image, size_t size, size_t offset, w32h::ResourceEntry &entry, size_t &next) {
-    DWORD data_size = 0, header_size = 0;
     Reader head(image, offset, size);
-    if (!head.dword(data_size) || !head.dword(header_size)) return false;
+    DWORD data_size = head.dword(), header_size = head.dword();
+    if (!head.ok()) return false;
     if (header_size < 32 || header_size > size - offset || data_size > size - offset - header_size) return false;
     Reader header(image, head.pos(), offset + header_size);
-    WORD language = 0;
-    if (!header.id(entry.type) || !header.id(entry.name) || !header.align()) return false;
-    if (!header.skip(6) || !header.word(language) || !header.skip(8)) return false;
-    entry.language = language;
+    if (!read_id(header, entry.type) || !read_id(header, entry.name) || !header.align(4)) return false;
+    header.skip(6);
+    entry.language = header.word();
+    if (!header.skip(8)) return false;
     entry.data = image + offset + header_size;
     entry.size = data_size;
     next = offset + header_size + data_size;
@@ -244,20 +213,16 @@ Lookup find(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
     return {e, e ? DWORD(ERROR_SUCCESS) : DWORD(ERROR_RESOURCE_LANG_NOT_FOUND)};
 }
 
-HRSRC find_entry_point(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
-    try {
-        const Lookup found = find(module, type, name, language);
-        if (!found.entry) SetLastError(found.error);
-        return reinterpret_cast<HRSRC>(const_cast<w32h::ResourceEntry *>(found.entry));
-    } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return NULL;
-    }
+HRSRC find_or_fail(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
+    const Lookup found = find(module, type, name, language);
+    if (!found.entry) w32h::fail_with(found.error);
+    return reinterpret_cast<HRSRC>(const_cast<w32h::ResourceEntry *>(found.entry));
 }
 
-const w32h::ResourceEntry *known_entry(HRSRC handle) {
+const w32h::ResourceEntry &known_entry_or_fail(HRSRC handle) {
     const auto *entry = reinterpret_cast<const w32h::ResourceEntry *>(handle);
-    return store().known.count(entry) ? entry : nullptr;
+    if (!store().known.count(entry)) w32h::fail_with(ERROR_INVALID_HANDLE);
+    return *entry;
 }
 
 // ---- strings --------------------------------------------------------------
@@ -273,8 +238,8 @@ struct BlockString {
 bool string_in_block(const w32h::ResourceEntry &block, unsigned index, BlockString &out) {
     Reader reader(block.data, 0, block.size);
     for (unsigned i = 0;; ++i) {
-        WORD length = 0;
-        if (!reader.word(length)) return false;
+        const WORD length = reader.word();
+        if (!reader.ok()) return false;
         const size_t start = reader.pos();
         if (!reader.skip(size_t(length) * 2)) return false;
         if (i == index) {
@@ -345,19 +310,23 @@ WORD user_language() { return config().french ? lang_french : lang_english; }
 
 }  // namespace w32h
 
+extern "C" {
+
 // Limits: only NULL names a module; any other name fails.
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
-    if (!lpModuleName) return w32h::program_instance();
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return NULL;
+    return w32h::entry_point<HMODULE>(NULL, [&]() -> HMODULE {
+        if (lpModuleName) w32h::fail_with(ERROR_MOD_NOT_FOUND);
+        return w32h::program_instance();
+    });
 }
 
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
-    return find_entry_point(hModule, lpType, lpName, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    return w32h::entry_point<HRSRC>(
+        NULL, [&] { return find_or_fail(hModule, lpType, lpName, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)); });
 }
 
 HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD wLanguage) {
-    return find_entry_point(hModule, lpType, lpName, wLanguage);
+    return w32h::entry_point<HRSRC>(NULL, [&] { return find_or_fail(hModule, lpType, lpName, wLanguage); });
 }
 
 // The data in place, as Win32 returns it; NULL for a NULL resource, which
@@ -366,21 +335,23 @@ HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD
 // fails with ERROR_INVALID_HANDLE where Windows would read garbage.
 HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo) {
     (void)hModule;
-    if (!hResInfo) return NULL;
-    const w32h::ResourceEntry *entry = known_entry(hResInfo);
-    if (!entry) SetLastError(ERROR_INVALID_HANDLE);
-    return entry ? const_cast<BYTE *>(entry->data) : NULL;
+    return w32h::entry_point<HGLOBAL>(NULL, [&]() -> HGLOBAL {
+        if (!hResInfo) return NULL;
+        return const_cast<BYTE *>(known_entry_or_fail(hResInfo).data);
+    });
 }
 
-LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
+LPVOID WINAPI LockResource(HGLOBAL hResData) {
+    return w32h::entry_point<LPVOID>(NULL, [&] { return hResData; });
+}
 
 // Limits: as LoadResource.
 DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
     (void)hModule;
-    if (!hResInfo) return 0;
-    const w32h::ResourceEntry *entry = known_entry(hResInfo);
-    if (!entry) SetLastError(ERROR_INVALID_HANDLE);
-    return entry ? entry->size : 0;
+    return w32h::entry_point<DWORD>(0, [&]() -> DWORD {
+        if (!hResInfo) return 0;
+        return known_entry_or_fail(hResInfo).size;
+    });
 }
 
 // A buffer size of 0 returns -1 (Windows would hand out a read-only pointer);
@@ -391,20 +362,13 @@ DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
 // Limits: a NULL buffer or a negative size fails with ERROR_INVALID_PARAMETER
 // where Windows would fault.
 int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax) {
-    if (w32h::injected_failure("LoadStringA", ERROR_RESOURCE_NAME_NOT_FOUND)) {
+    return w32h::entry_point(0, [&]() -> int {
         if (lpBuffer && cchBufferMax > 0) lpBuffer[0] = '\0';
-        return 0;
-    }
-    if (cchBufferMax == 0) return -1;
-    if (!lpBuffer || cchBufferMax < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    try {
+        if (w32h::injected_failure("LoadStringA", ERROR_RESOURCE_NAME_NOT_FOUND)) return 0;
+        if (cchBufferMax == 0) return -1;
+        if (!lpBuffer || cchBufferMax < 0) w32h::fail_with(ERROR_INVALID_PARAMETER);
         return load_string(hInstance, uID, lpBuffer, cchBufferMax);
-    } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        lpBuffer[0] = '\0';
-        return 0;
-    }
+    });
 }
+
+}  // extern "C"

@@ -2,7 +2,7 @@
 // with Windows' own format rules and 1024-character limit, the lstr* family,
 // and lstrcmpA/lstrcmpiA with Windows' word sort (CompareStringA on the
 // user's locale), which LBS_SORT list boxes also use, and MulDiv.
-#include "host.h"
+#include "api.h"
 
 #include <algorithm>
 #include <cstring>
@@ -463,27 +463,53 @@ int compare_with_nulls(LPCSTR a, LPCSTR b, bool ignore_case) {
     return word_sort_compare(a, b, ignore_case);
 }
 
+// Formats into out, left empty when formatting fails part-way.
+int format_or_empty(LPSTR out, LPCSTR fmt, va_list arglist) {
+    va_list args;
+    va_copy(args, arglist);
+    struct End {
+        va_list &args;
+        ~End() { va_end(args); }
+    } end{args};
+    try {
+        return format(out, fmt, &args);
+    } catch (...) {
+        *out = '\0';
+        throw;
+    }
+}
+
+// Copies at most count - 1 characters and terminates unless count is 0.
+LPSTR copy_bounded(LPSTR dest, LPCSTR src, size_t count) {
+    LPSTR d = dest;
+    for (LPCSTR s = src; count > 1 && *s; --count) *d++ = *s++;
+    if (count) *d = '\0';
+    return dest;
+}
+
+int mul_div(int number, int numerator, int denominator) {
+    if (denominator == 0) return -1;
+    const int64_t product = int64_t(number) * numerator;
+    const bool negative = (product < 0) != (denominator < 0);
+    const uint64_t magnitude = product < 0 ? 0 - uint64_t(product) : uint64_t(product);
+    const uint64_t divisor = denominator < 0 ? 0 - uint64_t(int64_t(denominator)) : uint64_t(denominator);
+    const uint64_t quotient = (magnitude + divisor / 2) / divisor;
+    if (quotient > 0x7FFFFFFF) return -1;
+    return negative ? -static_cast<int>(quotient) : static_cast<int>(quotient);
+}
+
 }  // namespace
+
+extern "C" {
 
 // Limits: a NULL buffer or format fails with ERROR_INVALID_PARAMETER where
 // Windows would fault.
 int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist) {
-    if (!lpOut || !lpFmt) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        if (lpOut) *lpOut = '\0';
-        return 0;
-    }
-    va_list args;
-    va_copy(args, arglist);
-    int written = 0;
-    try {
-        written = format(lpOut, lpFmt, &args);
-    } catch (...) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        *lpOut = '\0';
-    }
-    va_end(args);
-    return written;
+    return w32h::entry_point(0, [&]() -> int {
+        if (lpOut && !lpFmt) *lpOut = '\0';
+        if (!lpOut || !lpFmt) w32h::fail_with(ERROR_INVALID_PARAMETER);
+        return format_or_empty(lpOut, lpFmt, arglist);
+    });
 }
 
 int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
@@ -494,48 +520,45 @@ int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
     return written;
 }
 
-int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2) { return compare_with_nulls(lpString1, lpString2, false); }
+int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2) {
+    return w32h::entry_point(0, [&] { return compare_with_nulls(lpString1, lpString2, false); });
+}
 
-int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) { return compare_with_nulls(lpString1, lpString2, true); }
+int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) {
+    return w32h::entry_point(0, [&] { return compare_with_nulls(lpString1, lpString2, true); });
+}
 
 // NULL counts as the empty string, without touching the last error.
-int WINAPI lstrlenA(LPCSTR lpString) { return lpString ? static_cast<int>(std::strlen(lpString)) : 0; }
+int WINAPI lstrlenA(LPCSTR lpString) {
+    return w32h::entry_point(0, [&] { return lpString ? static_cast<int>(std::strlen(lpString)) : 0; });
+}
 
 // Windows catches the fault of a bad pointer and returns NULL with
 // ERROR_INVALID_PARAMETER; the copy may overlap, as with memmove.
 LPSTR WINAPI lstrcpyA(LPSTR lpString1, LPCSTR lpString2) {
-    if (!lpString1 || !lpString2) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return NULL;
-    }
-    std::memmove(lpString1, lpString2, std::strlen(lpString2) + 1);
-    return lpString1;
+    return w32h::entry_point<LPSTR>(NULL, [&]() -> LPSTR {
+        if (!lpString1 || !lpString2) w32h::fail_with(ERROR_INVALID_PARAMETER);
+        std::memmove(lpString1, lpString2, std::strlen(lpString2) + 1);
+        return lpString1;
+    });
 }
 
 // Copies at most iMaxLength - 1 characters and always terminates, unless
 // iMaxLength is 0; the count is unsigned, as on Windows, so a negative one
 // copies the whole string. The source is only read when a character fits.
 LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength) {
-    size_t count = static_cast<UINT>(iMaxLength);
-    if ((count > 1 && (!lpString1 || !lpString2)) || (count == 1 && !lpString1)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return NULL;
-    }
-    LPSTR d = lpString1;
-    for (LPCSTR s = lpString2; count > 1 && *s; --count) *d++ = *s++;
-    if (count) *d = '\0';
-    return lpString1;
+    return w32h::entry_point<LPSTR>(NULL, [&]() -> LPSTR {
+        size_t count = static_cast<UINT>(iMaxLength);
+        if ((count > 1 && (!lpString1 || !lpString2)) || (count == 1 && !lpString1))
+            w32h::fail_with(ERROR_INVALID_PARAMETER);
+        return copy_bounded(lpString1, lpString2, count);
+    });
 }
 
 // Rounds half away from zero; a zero denominator or a result outside
 // -0x7FFFFFFF..0x7FFFFFFF gives -1.
 int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator) {
-    if (nDenominator == 0) return -1;
-    const int64_t product = int64_t(nNumber) * nNumerator;
-    const bool negative = (product < 0) != (nDenominator < 0);
-    const uint64_t magnitude = product < 0 ? 0 - uint64_t(product) : uint64_t(product);
-    const uint64_t divisor = nDenominator < 0 ? 0 - uint64_t(int64_t(nDenominator)) : uint64_t(nDenominator);
-    const uint64_t quotient = (magnitude + divisor / 2) / divisor;
-    if (quotient > 0x7FFFFFFF) return -1;
-    return negative ? -static_cast<int>(quotient) : static_cast<int>(quotient);
+    return w32h::entry_point(-1, [&] { return mul_div(nNumber, nNumerator, nDenominator); });
 }
+
+}  // extern "C"

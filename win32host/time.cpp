@@ -1,7 +1,7 @@
 // time.cpp - the host clock behind GetTickCount, Sleep and the timers: the
 // real monotonic clock, or a virtual one in which waiting takes no real time,
 // so that scripted runs are fast and repeatable.
-#include "host.h"
+#include "api.h"
 
 #include <chrono>
 #include <thread>
@@ -45,8 +45,12 @@ void clock_wait_until(uint64_t moment) {
 
 extern "C" {
 
-void WINAPI Sleep(DWORD ms) { w32h::clock_wait_until(w32h::clock_now() + ms); }
+void WINAPI Sleep(DWORD dwMilliseconds) {
+    w32h::entry_point_void([&] { w32h::clock_wait_until(w32h::clock_now() + dwMilliseconds); });
+}
 
-DWORD WINAPI GetTickCount(void) { return static_cast<DWORD>(w32h::clock_now() + w32h::boot_offset); }
+DWORD WINAPI GetTickCount(void) {
+    return w32h::entry_point<DWORD>(0, [] { return static_cast<DWORD>(w32h::clock_now() + w32h::boot_offset); });
+}
 
 }  // extern "C"

@@ -2,6 +2,7 @@
 // (real or virtual) and is delivered as WM_TIMER when the queue has nothing
 // else, at most one pending per timer, as Windows does; a timer procedure
 // given to SetTimer travels in lParam and DispatchMessageA calls it.
+#include "api.h"
 #include "window_model.h"
 
 #include <algorithm>
@@ -23,6 +24,21 @@ std::vector<Timer> &timers() {
 }
 
 UINT_PTR next_thread_timer_id = 0x7FFE;
+
+// Arms or re-arms a timer; returns its id as SetTimer does (1 for a window's
+// timer 0, a fresh id for a thread timer).
+UINT_PTR set_timer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    elapse = std::clamp<UINT>(elapse, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
+    if (!hwnd) id = next_thread_timer_id--;
+    Timer timer{hwnd, id, elapse, proc, clock_now() + elapse};
+    auto &t = timers();
+    auto it = std::find_if(t.begin(), t.end(), [&](const Timer &x) { return x.hwnd == hwnd && x.id == id; });
+    if (it != t.end())
+        *it = timer;
+    else
+        t.push_back(timer);
+    return hwnd ? (id ? id : 1) : id;
+}
 
 }  // namespace
 
@@ -79,36 +95,26 @@ using namespace w32h;
 
 extern "C" {
 
-UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
-    if (injected_failure("SetTimer", ERROR_NO_TIMER_RESOURCES)) return 0;
-    if (hwnd && !IsWindow(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    elapse = std::clamp<UINT>(elapse, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
-    if (!hwnd) id = next_thread_timer_id--;
-    uint64_t due = clock_now() + elapse;
-    for (Timer &t : timers())
-        if (t.hwnd == hwnd && t.id == id) {
-            t = Timer{hwnd, id, elapse, proc, due};
-            return hwnd ? (id ? id : 1) : id;
-        }
-    timers().push_back(Timer{hwnd, id, elapse, proc, due});
-    return hwnd ? (id ? id : 1) : id;
+UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
+    return entry_point<UINT_PTR>(0, [&]() -> UINT_PTR {
+        if (injected_failure("SetTimer", ERROR_NO_TIMER_RESOURCES)) return 0;
+        if (hWnd) window_or_fail(hWnd);
+        return set_timer(hWnd, nIDEvent, uElapse, lpTimerFunc);
+    });
 }
 
-BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id) {
-    if (injected_failure("KillTimer", ERROR_INVALID_PARAMETER)) return FALSE;
-    auto &t = timers();
-    auto it = std::find_if(t.begin(), t.end(), [&](const Timer &x) { return x.hwnd == hwnd && x.id == id; });
-    if (it == t.end()) {
-        SetLastError(hwnd && !IsWindow(hwnd) ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    t.erase(it);
-    // A WM_TIMER already taken from the queue is gone; none waits in the
-    // queue itself, since timers are only generated when it is read.
-    return TRUE;
+// A WM_TIMER already taken from the queue is gone; none waits in the queue
+// itself, since timers are only generated when it is read.
+BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        if (injected_failure("KillTimer", ERROR_INVALID_PARAMETER)) return FALSE;
+        auto &t = timers();
+        auto it = std::find_if(t.begin(), t.end(), [&](const Timer &x) { return x.hwnd == hWnd && x.id == uIDEvent; });
+        if (it == t.end())
+            fail_with(hWnd && !find_window(hWnd) ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+        t.erase(it);
+        return TRUE;
+    });
 }
 
 }  // extern "C"

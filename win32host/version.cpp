@@ -3,7 +3,7 @@
 // packs major and minor into the high word of dwBuildNumber, GetVersion sets
 // bit 31 outside NT. Also parses the WIN32HOST_WINVER keywords and the
 // ID.MAJOR.MINOR form.
-#include "host.h"
+#include "api.h"
 
 #include <algorithm>
 #include <charconv>
@@ -129,35 +129,46 @@ std::optional<WindowsVersion> parse_windows_version(std::string_view text) {
 
 }  // namespace w32h
 
+namespace {
+
 // A size other than the structures the emulated Windows knows fails; NT sets
 // ERROR_INSUFFICIENT_BUFFER, Windows 9x leaves the last error alone (Wine's
 // version tests, run on both).
+BOOL get_version_info(const w32h::WindowsVersion &version, OSVERSIONINFOA &info) {
+    const DWORD size = info.dwOSVersionInfoSize;
+    if (!accepts_size(version, size)) {
+        if (is_nt(version)) w32h::fail_with(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    fill_version_info(version, info);
+    if (size == version_info_ex_size) fill_version_info_ex(version, reinterpret_cast<OSVERSIONINFOEXA &>(info));
+    return TRUE;
+}
+
+}  // namespace
+
+extern "C" {
+
 // Limits: a NULL pointer fails with ERROR_INVALID_PARAMETER where Windows
 // would fault.
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
-    if (w32h::injected_failure("GetVersionExA", ERROR_INSUFFICIENT_BUFFER)) return FALSE;
-    if (!lpVersionInformation) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    const w32h::WindowsVersion &version = w32h::config().winver;
-    const DWORD size = lpVersionInformation->dwOSVersionInfoSize;
-    if (!accepts_size(version, size)) {
-        if (is_nt(version)) SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    fill_version_info(version, *lpVersionInformation);
-    if (size == version_info_ex_size)
-        fill_version_info_ex(version, *reinterpret_cast<OSVERSIONINFOEXA *>(lpVersionInformation));
-    return TRUE;
+    return w32h::entry_point(FALSE, [&]() -> BOOL {
+        if (w32h::injected_failure("GetVersionExA", ERROR_INSUFFICIENT_BUFFER)) return FALSE;
+        if (!lpVersionInformation) w32h::fail_with(ERROR_INVALID_PARAMETER);
+        return get_version_info(w32h::config().winver, *lpVersionInformation);
+    });
 }
 
 // Low byte major, next byte minor; the high word is the build on NT, and on
 // the other platforms (platform id ^ 2) << 14: 0xC000 for 9x, 0x8000 for
 // Win32s, so that bit 31 tells them from NT.
 DWORD WINAPI GetVersion(void) {
-    const w32h::WindowsVersion &v = w32h::config().winver;
-    const DWORD low = (v.major & 0xFF) | ((v.minor & 0xFF) << 8);
-    const DWORD high = is_nt(v) ? (v.build & 0x7FFF) : ((v.platform_id ^ 2) << 14) & 0xFFFF;
-    return low | (high << 16);
+    return w32h::entry_point<DWORD>(0, [] {
+        const w32h::WindowsVersion &v = w32h::config().winver;
+        const DWORD low = (v.major & 0xFF) | ((v.minor & 0xFF) << 8);
+        const DWORD high = is_nt(v) ? (v.build & 0x7FFF) : ((v.platform_id ^ 2) << 14) & 0xFFFF;
+        return low | (high << 16);
+    });
 }
+
+}  // extern "C"

@@ -2,6 +2,7 @@
 // any module finds, and the classes a program registers for its instance.
 // Windows looks a name up in the caller's instance first, then among the
 // system classes, then in other modules.
+#include "api.h"
 #include "window_manager.h"
 
 #include <strings.h>
@@ -46,70 +47,67 @@ void register_system_class(const WindowClass &cls) {
     window_manager().classes.push_back(copy);
 }
 
+namespace {
+
+ATOM register_class(const WNDCLASSA &wc, const std::string &name) {
+    for (const auto &cls : window_manager().classes)
+        if (!cls->system && cls->instance == wc.hInstance && same_name(cls->name, name.c_str()))
+            fail_with(ERROR_CLASS_ALREADY_EXISTS);
+    auto cls = std::make_shared<WindowClass>();
+    cls->name = name;
+    cls->style = wc.style;
+    cls->proc = wc.lpfnWndProc;
+    cls->class_extra = std::max(0, wc.cbClsExtra);
+    cls->window_extra = std::max(0, wc.cbWndExtra);
+    cls->instance = wc.hInstance;
+    cls->icon = wc.hIcon;
+    cls->cursor = wc.hCursor;
+    cls->background = wc.hbrBackground;
+    cls->atom = window_manager().next_atom++;
+    window_manager().classes.push_back(cls);
+    return cls->atom;
+}
+
+void unregister_class(const std::string &name, HINSTANCE instance) {
+    auto &classes = window_manager().classes;
+    for (auto it = classes.begin(); it != classes.end(); ++it) {
+        if ((*it)->system || (*it)->instance != instance || !same_name((*it)->name, name.c_str())) continue;
+        if (it->use_count() > 1) fail_with(ERROR_CLASS_HAS_WINDOWS);
+        classes.erase(it);
+        return;
+    }
+    fail_with(ERROR_CLASS_DOES_NOT_EXIST);
+}
+
+}  // namespace
 }  // namespace w32h
 
 using namespace w32h;
 
 extern "C" {
 
-ATOM WINAPI RegisterClassA(const WNDCLASSA *wc) {
-    if (injected_failure("RegisterClassA", ERROR_NOT_ENOUGH_MEMORY)) return 0;
-    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    std::string name = class_name_of(wc->lpszClassName);
-    for (const auto &cls : window_manager().classes)
-        if (!cls->system && cls->instance == wc->hInstance && same_name(cls->name, name.c_str())) {
-            SetLastError(ERROR_CLASS_ALREADY_EXISTS);
-            return 0;
-        }
-    auto cls = std::make_shared<WindowClass>();
-    cls->name = name;
-    cls->style = wc->style;
-    cls->proc = wc->lpfnWndProc;
-    cls->class_extra = std::max(0, wc->cbClsExtra);
-    cls->window_extra = std::max(0, wc->cbWndExtra);
-    cls->instance = wc->hInstance;
-    cls->icon = wc->hIcon;
-    cls->cursor = wc->hCursor;
-    cls->background = wc->hbrBackground;
-    cls->atom = window_manager().next_atom++;
-    window_manager().classes.push_back(cls);
-    return cls->atom;
+ATOM WINAPI RegisterClassA(const WNDCLASSA *lpWndClass) {
+    return entry_point<ATOM>(0, [&]() -> ATOM {
+        if (injected_failure("RegisterClassA", ERROR_NOT_ENOUGH_MEMORY)) return 0;
+        if (!lpWndClass || !lpWndClass->lpszClassName || !lpWndClass->lpfnWndProc) fail_with(ERROR_INVALID_PARAMETER);
+        return register_class(*lpWndClass, class_name_of(lpWndClass->lpszClassName));
+    });
 }
 
-BOOL WINAPI UnregisterClassA(LPCSTR name, HINSTANCE instance) {
-    if (!name) {
-        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-        return FALSE;
-    }
-    std::string n = class_name_of(name);
-    auto &classes = window_manager().classes;
-    for (auto it = classes.begin(); it != classes.end(); ++it) {
-        if ((*it)->system || (*it)->instance != instance || !same_name((*it)->name, n.c_str())) continue;
-        if (it->use_count() > 1) {
-            SetLastError(ERROR_CLASS_HAS_WINDOWS);
-            return FALSE;
-        }
-        classes.erase(it);
+BOOL WINAPI UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        if (!lpClassName) fail_with(ERROR_CLASS_DOES_NOT_EXIST);
+        unregister_class(class_name_of(lpClassName), hInstance);
         return TRUE;
-    }
-    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-    return FALSE;
+    });
 }
 
-int WINAPI GetClassNameA(HWND hwnd, LPSTR buffer, int size) {
-    Window *w = checked_window(hwnd);
-    if (!w) return 0;
-    if (!buffer || size <= 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    size_t n = std::min(w->cls->name.size(), static_cast<size_t>(size - 1));
-    std::memcpy(buffer, w->cls->name.data(), n);
-    buffer[n] = '\0';
-    return static_cast<int>(n);
+int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount) {
+    return entry_point(0, [&]() -> int {
+        const Window &w = window_or_fail(hWnd);
+        if (!lpClassName || nMaxCount <= 0) fail_with(ERROR_INSUFFICIENT_BUFFER);
+        return copy_truncated(w.cls->name, lpClassName, nMaxCount);
+    });
 }
 
 }  // extern "C"

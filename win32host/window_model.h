@@ -67,6 +67,13 @@ struct Window {
 Window *find_window(HWND hwnd);  // nullptr for a handle that is not a window
 // The same, setting ERROR_INVALID_WINDOW_HANDLE as an entry point must.
 Window *checked_window(HWND hwnd);
+// The same for workers: an unknown handle fails the entry point with
+// ERROR_INVALID_WINDOW_HANDLE (api.h).
+Window &window_or_fail(HWND hwnd);
+// Copies text into a buffer of size (at least 1) characters, cut to size - 1
+// and ended with a NUL, as Windows' text getters do; returns the characters
+// copied.
+int copy_truncated(const std::string &text, char *buffer, int size);
 // The program's main window: the first top-level window that is neither a
 // dialog nor a message box.
 HWND main_window();

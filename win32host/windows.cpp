@@ -2,6 +2,7 @@
 // siblings, texts, styles and window longs, rectangles and system metrics, and
 // the window menu. The window manager's state lives here; its other files
 // reach it through window_manager.h.
+#include "api.h"
 #include "frontend.h"
 #include "window_manager.h"
 
@@ -65,6 +66,307 @@ void send_ncdestroy(HWND hwnd) {
     unlink_window(hwnd);
 }
 
+// Builds the record of a new window from its class and creation data and
+// files it under a fresh handle; the first plain top-level window becomes the
+// main window.
+HWND insert_window(const std::shared_ptr<WindowClass> &cls, const CREATESTRUCTA &cs) {
+    auto &s = window_manager();
+    const DWORD style = static_cast<DWORD>(cs.style);
+    auto owned = std::make_unique<Window>();
+    Window &w = *owned;
+    w.handle = reinterpret_cast<HWND>(s.next_handle);
+    w.cls = cls;
+    w.proc = cls->proc;
+    w.instance = cs.hInstance;
+    w.style = style;
+    w.ex_style = cs.dwExStyle;
+    if (!(style & (WS_CHILD | WS_POPUP))) w.style |= WS_CLIPSIBLINGS | WS_CAPTION;
+    if (style & WS_CHILD) {
+        w.parent = cs.hwndParent;
+        w.id = reinterpret_cast<LONG_PTR>(cs.hMenu);
+    } else if (cs.hwndParent) {
+        w.owner = top_level_of(cs.hwndParent);
+    }
+    w.extra.assign(static_cast<size_t>(cls->window_extra), 0);
+    if (w.style & WS_SYSMENU) w.system_menu = standard_window_menu();
+    place_default(w, cs.x, cs.y, cs.cx, cs.cy);
+    HWND hwnd = w.handle;
+    s.windows.emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(owned));
+    s.next_handle += 2;
+    s.creation_order.push_back(hwnd);
+    if (Window *p = find_window(cs.hwndParent); p && (style & WS_CHILD)) p->children.push_back(hwnd);
+    bool plain_top_level = !(style & WS_CHILD) && !same_name(cls->name, "#32770");
+    if (plain_top_level && !s.main) s.main = hwnd;
+    return hwnd;
+}
+
+// WM_NCCREATE, then WM_CREATE; a window that refuses either is destroyed and
+// the creation fails.
+HWND send_creation(HWND hwnd, CREATESTRUCTA &cs) {
+    auto &s = window_manager();
+    LPARAM csp = reinterpret_cast<LPARAM>(&cs);
+    if (!SendMessageA(hwnd, WM_NCCREATE, 0, csp) || !find_window(hwnd)) {
+        if (find_window(hwnd)) send_ncdestroy(hwnd);
+        if (s.main == hwnd) s.main = nullptr;
+        fail_with(ERROR_INVALID_PARAMETER);
+    }
+    if (SendMessageA(hwnd, WM_CREATE, 0, csp) == -1) {
+        DestroyWindow(hwnd);
+        if (s.main == hwnd) s.main = nullptr;
+        fail_with(ERROR_INVALID_PARAMETER);
+    }
+    frontend().invalidate();
+    return hwnd;
+}
+
+// Owned windows go first, then the window and its children get WM_DESTROY
+// parents first and WM_NCDESTROY children first; the owner of an active
+// window becomes active.
+void destroy_window(Window &w) {
+    HWND hwnd = w.handle;
+    w.destroying = true;
+    if (!is_child(w)) {
+        for (HWND other : top_level_windows()) {
+            Window *o = find_window(other);
+            if (o && o->owner == hwnd) DestroyWindow(other);
+        }
+    }
+    HWND owner = w.owner;
+    bool was_active = window_manager().active == hwnd;
+    HWND focus = window_manager().focus;
+    if (focus == hwnd || IsChild(hwnd, focus)) window_manager().focus = nullptr;
+    send_destroy(hwnd);
+    send_ncdestroy(hwnd);
+    if (was_active) {
+        window_manager().active = nullptr;
+        if (find_window(owner) && IsWindowEnabled(owner)) activate(owner);
+    }
+    frontend().invalidate();
+}
+
+// Applies a ShowWindow command to the style; returns whether it activates.
+bool apply_show_command(Window &w, int cmd) {
+    switch (cmd) {
+    case SW_HIDE:
+        w.style &= ~WS_VISIBLE;
+        return false;
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+        w.style |= WS_VISIBLE | WS_MINIMIZE;
+        return cmd == SW_SHOWMINIMIZED;
+    case SW_SHOWNORMAL:
+    case SW_RESTORE:
+    case SW_SHOWDEFAULT:
+    case SW_SHOWMAXIMIZED:
+        w.style = (w.style | WS_VISIBLE) & ~WS_MINIMIZE;
+        return true;
+    default:  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE
+        w.style |= WS_VISIBLE;
+        return cmd == SW_SHOW;
+    }
+}
+
+BOOL show_window(Window &w, int cmd) {
+    bool was_visible = (w.style & WS_VISIBLE) != 0;
+    bool activates = apply_show_command(w, cmd);
+    bool visible = (w.style & WS_VISIBLE) != 0;
+    if (visible != was_visible) SendMessageA(w.handle, WM_SHOWWINDOW, visible, 0);
+    if (activates && !is_child(w)) activate(w.handle);
+    frontend().invalidate();
+    return was_visible;
+}
+
+BOOL enable_window(Window &w, BOOL enable) {
+    HWND hwnd = w.handle;
+    BOOL was_disabled = (w.style & WS_DISABLED) != 0;
+    if (enable)
+        w.style &= ~WS_DISABLED;
+    else
+        w.style |= WS_DISABLED;
+    if (was_disabled == !enable) return was_disabled;
+    HWND focus = window_manager().focus;
+    if (!enable && (focus == hwnd || IsChild(hwnd, focus))) set_focus_raw(nullptr);
+    SendMessageA(hwnd, WM_ENABLE, enable, 0);
+    frontend().invalidate();
+    return was_disabled;
+}
+
+HWND related_window(const Window &w, UINT cmd) {
+    if (cmd == GW_CHILD) return w.children.empty() ? nullptr : w.children.front();
+    if (cmd == GW_OWNER) return is_child(w) ? nullptr : w.owner;
+    std::vector<HWND> siblings;
+    if (Window *p = find_window(w.parent); p && is_child(w))
+        siblings = p->children;
+    else
+        siblings = top_level_windows();
+    auto it = std::find(siblings.begin(), siblings.end(), w.handle);
+    switch (cmd) {
+    case GW_HWNDFIRST:
+        return siblings.front();
+    case GW_HWNDLAST:
+        return siblings.back();
+    case GW_HWNDNEXT:
+        return it + 1 < siblings.end() ? *(it + 1) : nullptr;
+    case GW_HWNDPREV:
+        return it != siblings.begin() ? *(it - 1) : nullptr;
+    default:
+        fail_with(ERROR_INVALID_PARAMETER);
+    }
+}
+
+HWND find_top_level(LPCSTR class_name, LPCSTR window_name) {
+    for (HWND h : top_level_windows()) {
+        Window *w = find_window(h);
+        if (class_name && !same_name(w->cls->name, class_name_of(class_name).c_str())) continue;
+        if (window_name && w->text != window_name) continue;
+        return h;
+    }
+    fail_with(ERROR_FILE_NOT_FOUND);
+}
+
+// The dialog's own longs (DWLP_*) of a dialog window.
+std::optional<LONG_PTR> get_dialog_long(HWND hwnd, int index) {
+    DialogState *d = dialog_state(hwnd);
+    if (!d) return std::nullopt;
+    if (index == DWLP_MSGRESULT) return d->msg_result;
+    if (index == DWLP_DLGPROC) return reinterpret_cast<LONG_PTR>(d->proc);
+    if (index == DWLP_USER) return d->user;
+    return std::nullopt;
+}
+
+bool set_dialog_long(HWND hwnd, int index, LONG_PTR value) {
+    DialogState *d = dialog_state(hwnd);
+    if (!d) return false;
+    if (index == DWLP_MSGRESULT)
+        d->msg_result = value;
+    else if (index == DWLP_DLGPROC)
+        d->proc = reinterpret_cast<DLGPROC>(value);
+    else if (index == DWLP_USER)
+        d->user = value;
+    else
+        return false;
+    return true;
+}
+
+bool in_extra(const Window &w, int index) {
+    return index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w.extra.size();
+}
+
+LONG_PTR get_window_long(const Window &w, int index) {
+    switch (index) {
+    case GWL_STYLE:
+        return static_cast<LONG>(w.style);
+    case GWL_EXSTYLE:
+        return static_cast<LONG>(w.ex_style);
+    case GWL_ID:
+        return w.id;
+    case GWL_USERDATA:
+        return w.user_data;
+    case GWLP_WNDPROC:
+        return reinterpret_cast<LONG_PTR>(w.proc);
+    case GWLP_HINSTANCE:
+        return reinterpret_cast<LONG_PTR>(w.instance);
+    case GWLP_HWNDPARENT:
+        return reinterpret_cast<LONG_PTR>(is_child(w) ? w.parent : w.owner);
+    default:
+        break;
+    }
+    if (auto value = get_dialog_long(w.handle, index)) return *value;
+    if (!in_extra(w, index)) fail_with(ERROR_INVALID_INDEX);
+    LONG_PTR v;
+    std::memcpy(&v, w.extra.data() + index, sizeof v);
+    return v;
+}
+
+// Returns the previous value.
+LONG_PTR set_window_long(Window &w, int index, LONG_PTR value) {
+    LONG_PTR old = get_window_long(w, index);
+    switch (index) {
+    case GWL_STYLE:
+        w.style = static_cast<DWORD>(value);
+        frontend().invalidate();
+        return old;
+    case GWL_EXSTYLE:
+        w.ex_style = static_cast<DWORD>(value);
+        return old;
+    case GWL_ID:
+        w.id = value;
+        return old;
+    case GWL_USERDATA:
+        w.user_data = value;
+        return old;
+    case GWLP_WNDPROC:
+        w.proc = reinterpret_cast<WNDPROC>(value);
+        return old;
+    default:
+        break;
+    }
+    if (!set_dialog_long(w.handle, index, value)) std::memcpy(w.extra.data() + index, &value, sizeof value);
+    return old;
+}
+
+// Children are placed in their parent's client area; others on the screen.
+RECT window_rect(const Window &w) {
+    RECT rect = w.rect;
+    if (!is_child(w)) return rect;
+    if (Window *p = find_window(w.parent)) {
+        RECT pc = client_rect_in_screen(*p);
+        rect.left += pc.left;
+        rect.right += pc.left;
+        rect.top += pc.top;
+        rect.bottom += pc.top;
+    }
+    return rect;
+}
+
+RECT client_rect(const Window &w) {
+    RECT in = nonclient_insets(w.style, w.ex_style);
+    LONG width = w.rect.right - w.rect.left - in.left - in.right;
+    LONG height = w.rect.bottom - w.rect.top - in.top - in.bottom;
+    return RECT{0, 0, std::max<LONG>(0, width), std::max<LONG>(0, height)};
+}
+
+int system_metric(int index) {
+    switch (index) {
+    case SM_CXSCREEN:
+        return config().screen_width;
+    case SM_CYSCREEN:
+        return config().screen_height;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+        return 16;
+    case SM_CYCAPTION:
+        return caption_height;
+    case SM_CXBORDER:
+    case SM_CYBORDER:
+        return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME:
+        return dialog_frame;
+    case SM_CXICON:
+    case SM_CYICON:
+        return 32;
+    default:
+        return 0;  // Limits: other metrics are not modelled.
+    }
+}
+
+// The window menu of a window stands for itself: its handle is the window's.
+Window &menu_window_or_fail(HMENU menu) {
+    Window *w = find_window(reinterpret_cast<HWND>(menu));
+    if (!w) fail_with(ERROR_INVALID_MENU_HANDLE);
+    return *w;
+}
+
+// The index of an item given by command or position; size() when absent.
+size_t menu_item_index(const std::vector<MenuItem> &items, UINT item, UINT flags) {
+    if (flags & MF_BYPOSITION) return std::min<size_t>(item, items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].command == item) return i;
+    return items.size();
+}
+
 }  // namespace
 
 WindowManager &window_manager() {
@@ -100,6 +402,19 @@ Window *checked_window(HWND hwnd) {
     return w;
 }
 
+Window &window_or_fail(HWND hwnd) {
+    Window *w = find_window(hwnd);
+    if (!w) fail_with(ERROR_INVALID_WINDOW_HANDLE);
+    return *w;
+}
+
+int copy_truncated(const std::string &text, char *buffer, int size) {
+    size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return static_cast<int>(n);
+}
+
 HWND main_window() { return window_manager().main; }
 
 std::vector<HWND> top_level_windows() {
@@ -125,8 +440,7 @@ RECT nonclient_insets(DWORD style, DWORD ex_style) {
 }
 
 RECT client_rect_in_screen(const Window &w) {
-    RECT r{};
-    GetWindowRect(w.handle, &r);
+    RECT r = window_rect(w);
     RECT in = nonclient_insets(w.style, w.ex_style);
     return RECT{r.left + in.left, r.top + in.top, r.right - in.right, r.bottom - in.bottom};
 }
@@ -137,445 +451,218 @@ using namespace w32h;
 
 extern "C" {
 
-HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x, int y, int cx,
-                            int cy, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
-    if (injected_failure("CreateWindowExA", ERROR_NOT_ENOUGH_MEMORY)) return nullptr;
-    if (!class_name) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    std::string cname = class_name_of(class_name);
-    auto cls = find_class(cname.c_str(), instance);
-    if (!cls) {
-        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
-        return nullptr;
-    }
-    if (parent && !find_window(parent)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    if ((style & WS_CHILD) && !parent) {
-        SetLastError(ERROR_TLW_WITH_WSCHILD);
-        return nullptr;
-    }
-    auto &s = window_manager();
-    auto owned = std::make_unique<Window>();
-    Window &w = *owned;
-    w.handle = reinterpret_cast<HWND>(s.next_handle);
-    s.next_handle += 2;
-    w.cls = cls;
-    w.proc = cls->proc;
-    w.instance = instance;
-    w.style = style;
-    w.ex_style = ex_style;
-    if (!(style & (WS_CHILD | WS_POPUP))) w.style |= WS_CLIPSIBLINGS | WS_CAPTION;
-    if (style & WS_CHILD) {
-        w.parent = parent;
-        w.id = reinterpret_cast<LONG_PTR>(menu);
-    } else if (parent) {
-        w.owner = top_level_of(parent);
-    }
-    w.extra.assign(static_cast<size_t>(cls->window_extra), 0);
-    if (w.style & WS_SYSMENU) w.system_menu = standard_window_menu();
-    place_default(w, x, y, cx, cy);
-    HWND hwnd = w.handle;
-    s.windows.emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(owned));
-    s.creation_order.push_back(hwnd);
-    if (Window *p = find_window(parent); p && (style & WS_CHILD)) p->children.push_back(hwnd);
-    bool is_dialog_class = same_name(cls->name, "#32770");
-    bool plain_top_level = !(style & WS_CHILD) && !is_dialog_class;
-    if (plain_top_level && !s.main) s.main = hwnd;
-
-    CREATESTRUCTA cs{param,       instance,   menu,    parent, cy, cx, y, x, static_cast<LONG>(style),
-                     window_name, class_name, ex_style};
-    LPARAM csp = reinterpret_cast<LPARAM>(&cs);
-    if (!SendMessageA(hwnd, WM_NCCREATE, 0, csp) || !find_window(hwnd)) {
-        if (find_window(hwnd)) send_ncdestroy(hwnd);
-        if (s.main == hwnd) s.main = nullptr;
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    if (SendMessageA(hwnd, WM_CREATE, 0, csp) == -1) {
-        DestroyWindow(hwnd);
-        if (s.main == hwnd) s.main = nullptr;
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    frontend().invalidate();
-    return hwnd;
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                            int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+                            LPVOID lpParam) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND {
+        if (injected_failure("CreateWindowExA", ERROR_NOT_ENOUGH_MEMORY)) return nullptr;
+        if (!lpClassName) fail_with(ERROR_INVALID_PARAMETER);
+        auto cls = find_class(class_name_of(lpClassName).c_str(), hInstance);
+        if (!cls) fail_with(ERROR_CANNOT_FIND_WND_CLASS);
+        if (hWndParent && !find_window(hWndParent)) fail_with(ERROR_INVALID_WINDOW_HANDLE);
+        if ((dwStyle & WS_CHILD) && !hWndParent) fail_with(ERROR_TLW_WITH_WSCHILD);
+        CREATESTRUCTA cs{
+            lpParam,      hInstance,   hMenu,    hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
+            lpWindowName, lpClassName, dwExStyle};
+        return send_creation(insert_window(cls, cs), cs);
+    });
 }
 
-BOOL WINAPI DestroyWindow(HWND hwnd) {
-    Window *w = checked_window(hwnd);
-    if (!w) return FALSE;
-    if (w->destroying) return TRUE;
-    w->destroying = true;
-    if (!is_child(*w)) {
-        for (HWND other : top_level_windows()) {
-            Window *o = find_window(other);
-            if (o && o->owner == hwnd) DestroyWindow(other);
-        }
-    }
-    HWND owner = w->owner;
-    bool was_active = window_manager().active == hwnd;
-    HWND focus = window_manager().focus;
-    if (focus == hwnd || IsChild(hwnd, focus)) window_manager().focus = nullptr;
-    send_destroy(hwnd);
-    send_ncdestroy(hwnd);
-    if (was_active) {
-        window_manager().active = nullptr;
-        if (find_window(owner) && IsWindowEnabled(owner)) activate(owner);
-    }
-    frontend().invalidate();
-    return TRUE;
+BOOL WINAPI DestroyWindow(HWND hWnd) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        Window &w = window_or_fail(hWnd);
+        if (!w.destroying) destroy_window(w);
+        return TRUE;
+    });
 }
 
-BOOL WINAPI ShowWindow(HWND hwnd, int cmd) {
-    Window *w = checked_window(hwnd);
-    if (!w) return FALSE;
-    bool was_visible = (w->style & WS_VISIBLE) != 0;
-    bool activates = false;
-    switch (cmd) {
-    case SW_HIDE:
-        w->style &= ~WS_VISIBLE;
-        break;
-    case SW_SHOWMINIMIZED:
-    case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE:
-        w->style |= WS_VISIBLE | WS_MINIMIZE;
-        activates = cmd == SW_SHOWMINIMIZED;
-        break;
-    case SW_SHOWNORMAL:
-    case SW_RESTORE:
-    case SW_SHOWDEFAULT:
-    case SW_SHOWMAXIMIZED:
-        w->style = (w->style | WS_VISIBLE) & ~WS_MINIMIZE;
-        activates = true;
-        break;
-    default:  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE
-        w->style |= WS_VISIBLE;
-        activates = cmd == SW_SHOW;
-        break;
-    }
-    bool visible = (w->style & WS_VISIBLE) != 0;
-    if (visible != was_visible) SendMessageA(hwnd, WM_SHOWWINDOW, visible, 0);
-    if (activates && !is_child(*w)) activate(hwnd);
-    frontend().invalidate();
-    return was_visible;
+BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
+    return entry_point(FALSE, [&]() -> BOOL { return show_window(window_or_fail(hWnd), nCmdShow); });
 }
 
-BOOL WINAPI UpdateWindow(HWND hwnd) {
-    if (!find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    frontend().invalidate();
-    return TRUE;
-}
-
-BOOL WINAPI IsWindow(HWND hwnd) { return find_window(hwnd) != nullptr; }
-
-BOOL WINAPI IsWindowVisible(HWND hwnd) {
-    for (Window *w = find_window(hwnd); w; w = find_window(w->parent)) {
-        if (!(w->style & WS_VISIBLE)) return FALSE;
-        if (!is_child(*w)) return TRUE;
-    }
-    return FALSE;
-}
-
-BOOL WINAPI IsWindowEnabled(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    return w && !(w->style & WS_DISABLED);
-}
-
-BOOL WINAPI IsIconic(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    return w && (w->style & WS_MINIMIZE);
-}
-
-BOOL WINAPI IsChild(HWND parent, HWND hwnd) {
-    Window *w = find_window(hwnd);
-    while (w && is_child(*w)) {
-        if (w->parent == parent) return TRUE;
-        w = find_window(w->parent);
-    }
-    return FALSE;
-}
-
-BOOL WINAPI EnableWindow(HWND hwnd, BOOL enable) {
-    Window *w = checked_window(hwnd);
-    if (!w) return FALSE;
-    BOOL was_disabled = (w->style & WS_DISABLED) != 0;
-    if (enable)
-        w->style &= ~WS_DISABLED;
-    else
-        w->style |= WS_DISABLED;
-    if (was_disabled == !enable) return was_disabled;
-    if (!enable && (window_manager().focus == hwnd || IsChild(hwnd, window_manager().focus))) set_focus_raw(nullptr);
-    SendMessageA(hwnd, WM_ENABLE, enable, 0);
-    frontend().invalidate();
-    return was_disabled;
-}
-
-HWND WINAPI GetParent(HWND hwnd) {
-    Window *w = checked_window(hwnd);
-    if (!w) return nullptr;
-    return is_child(*w) ? w->parent : w->owner;
-}
-
-HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
-    Window *w = checked_window(hwnd);
-    if (!w) return nullptr;
-    if (cmd == GW_CHILD) return w->children.empty() ? nullptr : w->children.front();
-    if (cmd == GW_OWNER) return is_child(*w) ? nullptr : w->owner;
-    std::vector<HWND> siblings;
-    if (Window *p = find_window(w->parent); p && is_child(*w))
-        siblings = p->children;
-    else
-        siblings = top_level_windows();
-    auto it = std::find(siblings.begin(), siblings.end(), hwnd);
-    switch (cmd) {
-    case GW_HWNDFIRST:
-        return siblings.front();
-    case GW_HWNDLAST:
-        return siblings.back();
-    case GW_HWNDNEXT:
-        return it + 1 < siblings.end() ? *(it + 1) : nullptr;
-    case GW_HWNDPREV:
-        return it != siblings.begin() ? *(it - 1) : nullptr;
-    default:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-}
-
-HWND WINAPI GetDesktopWindow(void) { return reinterpret_cast<HWND>(uintptr_t{0x10010}); }
-
-HWND WINAPI FindWindowA(LPCSTR class_name, LPCSTR window_name) {
-    for (HWND h : top_level_windows()) {
-        Window *w = find_window(h);
-        if (class_name && !same_name(w->cls->name, class_name_of(class_name).c_str())) continue;
-        if (window_name && w->text != window_name) continue;
-        return h;
-    }
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return nullptr;
-}
-
-BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text) {
-    if (!find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    return SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
-}
-
-int WINAPI GetWindowTextA(HWND hwnd, LPSTR buffer, int size) {
-    if (!find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        if (buffer && size > 0) buffer[0] = '\0';
-        return 0;
-    }
-    if (!buffer || size <= 0) return 0;
-    buffer[0] = '\0';
-    return static_cast<int>(
-        SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
-}
-
-int WINAPI GetWindowTextLengthA(HWND hwnd) {
-    if (!find_window(hwnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
-}
-
-LONG_PTR WINAPI GetWindowLongPtrA(HWND hwnd, int index) {
-    Window *w = checked_window(hwnd);
-    if (!w) return 0;
-    switch (index) {
-    case GWL_STYLE:
-        return static_cast<LONG>(w->style);
-    case GWL_EXSTYLE:
-        return static_cast<LONG>(w->ex_style);
-    case GWL_ID:
-        return w->id;
-    case GWL_USERDATA:
-        return w->user_data;
-    case GWLP_WNDPROC:
-        return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWLP_HINSTANCE:
-        return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWLP_HWNDPARENT:
-        return reinterpret_cast<LONG_PTR>(is_child(*w) ? w->parent : w->owner);
-    default:
-        break;
-    }
-    if (DialogState *d = dialog_state(hwnd)) {
-        if (index == DWLP_MSGRESULT) return d->msg_result;
-        if (index == DWLP_DLGPROC) return reinterpret_cast<LONG_PTR>(d->proc);
-        if (index == DWLP_USER) return d->user;
-    }
-    if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
-        LONG_PTR v;
-        std::memcpy(&v, w->extra.data() + index, sizeof v);
-        return v;
-    }
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-}
-
-LONG_PTR WINAPI SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
-    Window *w = checked_window(hwnd);
-    if (!w) return 0;
-    LONG_PTR old = GetWindowLongPtrA(hwnd, index);
-    switch (index) {
-    case GWL_STYLE:
-        w->style = static_cast<DWORD>(value);
+BOOL WINAPI UpdateWindow(HWND hWnd) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        window_or_fail(hWnd);
         frontend().invalidate();
-        return old;
-    case GWL_EXSTYLE:
-        w->ex_style = static_cast<DWORD>(value);
-        return old;
-    case GWL_ID:
-        w->id = value;
-        return old;
-    case GWL_USERDATA:
-        w->user_data = value;
-        return old;
-    case GWLP_WNDPROC:
-        w->proc = reinterpret_cast<WNDPROC>(value);
-        return old;
-    default:
-        break;
-    }
-    if (DialogState *d = dialog_state(hwnd)) {
-        if (index == DWLP_MSGRESULT) return d->msg_result = value, old;
-        if (index == DWLP_DLGPROC) return d->proc = reinterpret_cast<DLGPROC>(value), old;
-        if (index == DWLP_USER) return d->user = value, old;
-    }
-    if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
-        std::memcpy(w->extra.data() + index, &value, sizeof value);
-        return old;
-    }
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
+        return TRUE;
+    });
+}
+
+BOOL WINAPI IsWindow(HWND hWnd) {
+    return entry_point(FALSE, [&]() -> BOOL { return find_window(hWnd) != nullptr; });
+}
+
+BOOL WINAPI IsWindowVisible(HWND hWnd) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        for (Window *w = find_window(hWnd); w; w = find_window(w->parent)) {
+            if (!(w->style & WS_VISIBLE)) return FALSE;
+            if (!is_child(*w)) return TRUE;
+        }
+        return FALSE;
+    });
+}
+
+BOOL WINAPI IsWindowEnabled(HWND hWnd) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        Window *w = find_window(hWnd);
+        return w && !(w->style & WS_DISABLED);
+    });
+}
+
+BOOL WINAPI IsIconic(HWND hWnd) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        Window *w = find_window(hWnd);
+        return w && (w->style & WS_MINIMIZE);
+    });
+}
+
+BOOL WINAPI IsChild(HWND hWndParent, HWND hWnd) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        Window *w = find_window(hWnd);
+        while (w && is_child(*w)) {
+            if (w->parent == hWndParent) return TRUE;
+            w = find_window(w->parent);
+        }
+        return FALSE;
+    });
+}
+
+BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
+    return entry_point(FALSE, [&]() -> BOOL { return enable_window(window_or_fail(hWnd), bEnable); });
+}
+
+HWND WINAPI GetParent(HWND hWnd) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND {
+        const Window &w = window_or_fail(hWnd);
+        return is_child(w) ? w.parent : w.owner;
+    });
+}
+
+HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return related_window(window_or_fail(hWnd), uCmd); });
+}
+
+HWND WINAPI GetDesktopWindow(void) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return reinterpret_cast<HWND>(uintptr_t{0x10010}); });
+}
+
+HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
+    return entry_point<HWND>(nullptr, [&]() -> HWND { return find_top_level(lpClassName, lpWindowName); });
+}
+
+BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        window_or_fail(hWnd);
+        return SendMessageA(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) != 0;
+    });
+}
+
+int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
+    return entry_point(0, [&]() -> int {
+        if (lpString && nMaxCount > 0) lpString[0] = '\0';
+        window_or_fail(hWnd);
+        if (!lpString || nMaxCount <= 0) return 0;
+        return static_cast<int>(
+            SendMessageA(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), reinterpret_cast<LPARAM>(lpString)));
+    });
+}
+
+int WINAPI GetWindowTextLengthA(HWND hWnd) {
+    return entry_point(0, [&]() -> int {
+        window_or_fail(hWnd);
+        return static_cast<int>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
+    });
+}
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
+    return entry_point<LONG_PTR>(0, [&]() -> LONG_PTR { return get_window_long(window_or_fail(hWnd), nIndex); });
+}
+
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+    return entry_point<LONG_PTR>(
+        0, [&]() -> LONG_PTR { return set_window_long(window_or_fail(hWnd), nIndex, dwNewLong); });
 }
 
 // The 32-bit forms: a LONG holds styles, identifiers and 32-bit data; pointer
 // values need the Ptr forms on this host, as on 64-bit Windows.
-LONG WINAPI GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrA(hwnd, index)); }
-
-LONG WINAPI SetWindowLongA(HWND hwnd, int index, LONG value) {
-    return static_cast<LONG>(SetWindowLongPtrA(
-        hwnd, index,
-        index == GWL_STYLE || index == GWL_EXSTYLE ? static_cast<LONG_PTR>(static_cast<DWORD>(value)) : value));
+LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
+    return entry_point<LONG>(0, [&]() -> LONG { return static_cast<LONG>(GetWindowLongPtrA(hWnd, nIndex)); });
 }
 
-BOOL WINAPI GetWindowRect(HWND hwnd, LPRECT rect) {
-    Window *w = find_window(hwnd);
-    if (!w || !rect) {
-        SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    *rect = w->rect;
-    if (is_child(*w)) {
-        if (Window *p = find_window(w->parent)) {
-            RECT pc = client_rect_in_screen(*p);
-            rect->left += pc.left;
-            rect->right += pc.left;
-            rect->top += pc.top;
-            rect->bottom += pc.top;
+LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
+    return entry_point<LONG>(0, [&]() -> LONG {
+        bool style = nIndex == GWL_STYLE || nIndex == GWL_EXSTYLE;
+        LONG_PTR value = style ? static_cast<LONG_PTR>(static_cast<DWORD>(dwNewLong)) : dwNewLong;
+        return static_cast<LONG>(SetWindowLongPtrA(hWnd, nIndex, value));
+    });
+}
+
+BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        const Window &w = window_or_fail(hWnd);
+        if (!lpRect) fail_with(ERROR_INVALID_PARAMETER);
+        *lpRect = window_rect(w);
+        return TRUE;
+    });
+}
+
+BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
+    return entry_point(FALSE, [&]() -> BOOL {
+        const Window &w = window_or_fail(hWnd);
+        if (!lpRect) fail_with(ERROR_INVALID_PARAMETER);
+        *lpRect = client_rect(w);
+        return TRUE;
+    });
+}
+
+// Limits: bRepaint is not used; the front-end redraws what changed.
+BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint) {
+    (void)bRepaint;
+    return entry_point(FALSE, [&]() -> BOOL {
+        Window &w = window_or_fail(hWnd);
+        int cx = std::max(0, nWidth), cy = std::max(0, nHeight);
+        w.rect = RECT{X, Y, X + cx, Y + cy};
+        SendMessageA(hWnd, WM_MOVE, 0, MAKELPARAM(X, Y));
+        SendMessageA(hWnd, WM_SIZE, 0, MAKELPARAM(cx, cy));
+        frontend().invalidate();
+        return TRUE;
+    });
+}
+
+int WINAPI GetSystemMetrics(int nIndex) {
+    return entry_point(0, [&]() -> int { return system_metric(nIndex); });
+}
+
+HMENU WINAPI GetSystemMenu(HWND hWnd, BOOL bRevert) {
+    return entry_point<HMENU>(nullptr, [&]() -> HMENU {
+        Window *w = find_window(hWnd);
+        if (!w || w->system_menu.empty()) return nullptr;
+        if (bRevert) {
+            w->system_menu = standard_window_menu();
+            return nullptr;
         }
-    }
-    return TRUE;
+        return reinterpret_cast<HMENU>(hWnd);  // one window menu per window
+    });
 }
 
-BOOL WINAPI GetClientRect(HWND hwnd, LPRECT rect) {
-    Window *w = find_window(hwnd);
-    if (!w || !rect) {
-        SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    RECT in = nonclient_insets(w->style, w->ex_style);
-    LONG width = w->rect.right - w->rect.left - in.left - in.right;
-    LONG height = w->rect.bottom - w->rect.top - in.top - in.bottom;
-    *rect = RECT{0, 0, std::max<LONG>(0, width), std::max<LONG>(0, height)};
-    return TRUE;
+BOOL WINAPI EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable) {
+    return entry_point(-1, [&]() -> BOOL {
+        auto &items = menu_window_or_fail(hMenu).system_menu;
+        size_t index = menu_item_index(items, uIDEnableItem, uEnable);
+        if (index >= items.size()) return -1;
+        UINT old = items[index].state;
+        items[index].state = uEnable & (MF_GRAYED | MF_DISABLED);
+        return static_cast<BOOL>(old);
+    });
 }
 
-BOOL WINAPI MoveWindow(HWND hwnd, int x, int y, int cx, int cy, BOOL) {
-    Window *w = checked_window(hwnd);
-    if (!w) return FALSE;
-    w->rect = RECT{x, y, x + std::max(0, cx), y + std::max(0, cy)};
-    SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
-    SendMessageA(hwnd, WM_SIZE, 0, MAKELPARAM(std::max(0, cx), std::max(0, cy)));
-    frontend().invalidate();
-    return TRUE;
-}
-
-int WINAPI GetSystemMetrics(int index) {
-    switch (index) {
-    case SM_CXSCREEN:
-        return config().screen_width;
-    case SM_CYSCREEN:
-        return config().screen_height;
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL:
-        return 16;
-    case SM_CYCAPTION:
-        return caption_height;
-    case SM_CXBORDER:
-    case SM_CYBORDER:
-        return 1;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME:
-        return dialog_frame;
-    case SM_CXICON:
-    case SM_CYICON:
-        return 32;
-    default:
-        return 0;  // Limits: other metrics are not modelled.
-    }
-}
-
-HMENU WINAPI GetSystemMenu(HWND hwnd, BOOL revert) {
-    Window *w = find_window(hwnd);
-    if (!w || w->system_menu.empty()) return nullptr;
-    if (revert) {
-        w->system_menu = standard_window_menu();
-        return nullptr;
-    }
-    return reinterpret_cast<HMENU>(hwnd);  // one window menu per window
-}
-
-BOOL WINAPI EnableMenuItem(HMENU menu, UINT id, UINT flags) {
-    Window *w = find_window(reinterpret_cast<HWND>(menu));
-    if (!w) {
-        SetLastError(ERROR_INVALID_MENU_HANDLE);
-        return -1;
-    }
-    auto &items = w->system_menu;
-    size_t index = items.size();
-    if (flags & MF_BYPOSITION)
-        index = id;
-    else
-        for (size_t i = 0; i < items.size(); ++i)
-            if (items[i].command == id) index = i;
-    if (index >= items.size()) return -1;
-    UINT old = items[index].state;
-    items[index].state = flags & (MF_GRAYED | MF_DISABLED);
-    return static_cast<BOOL>(old);
-}
-
-UINT WINAPI GetMenuState(HMENU menu, UINT id, UINT flags) {
-    Window *w = find_window(reinterpret_cast<HWND>(menu));
-    if (!w) return static_cast<UINT>(-1);
-    auto &items = w->system_menu;
-    if (flags & MF_BYPOSITION) return id < items.size() ? items[id].state : static_cast<UINT>(-1);
-    for (const auto &item : items)
-        if (item.command == id) return item.state;
-    return static_cast<UINT>(-1);
+UINT WINAPI GetMenuState(HMENU hMenu, UINT uId, UINT uFlags) {
+    return entry_point(static_cast<UINT>(-1), [&]() -> UINT {
+        Window *w = find_window(reinterpret_cast<HWND>(hMenu));
+        if (!w) return static_cast<UINT>(-1);
+        size_t index = menu_item_index(w->system_menu, uId, uFlags);
+        return index < w->system_menu.size() ? w->system_menu[index].state : static_cast<UINT>(-1);
+    });
 }
 
 }  // extern "C"

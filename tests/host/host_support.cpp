@@ -8,16 +8,29 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <fstream>
 #include <sstream>
 
 namespace hosttest {
 namespace {
 
+// A machine of the test process's own, so that file tests never touch a
+// person's prefix; made once, removed at the end.
+const std::string &test_folder() {
+    static const std::string folder = [] {
+        std::string path = (std::filesystem::temp_directory_path() / "host-tests-XXXXXX").string();
+        return mkdtemp(path.data()) ? path : std::string();
+    }();
+    return folder;
+}
+
 // What every test starts from: an English user, the script front-end, the
-// virtual clock.
+// virtual clock, the test process's machine.
 void apply_test_configuration() {
     w32h::Config cfg;
+    if (!test_folder().empty()) cfg.prefix = test_folder() + "/machine";
     cfg.ui = w32h::UiMode::script;
     cfg.clock = w32h::ClockMode::virtual_;
     w32h::set_config(cfg);
@@ -28,6 +41,10 @@ public:
     void SetUp() override {
         apply_test_configuration();
         InitCommonControls();  // as every program with a progress bar does
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!test_folder().empty()) std::filesystem::remove_all(test_folder(), ec);
     }
 };
 

@@ -80,3 +80,18 @@ TEST_F(Machine, RefusesOtherDrivesMissingFoldersAndBadNames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Machine, PathsAreReadAsWindowsReadsThem) {
+    w32h::ensure_machine();
+    std::ofstream(drive() / "WINNT" / "system32" / "Pavo.drv") << "x";
+    std::string expected = (drive() / "WINNT" / "system32" / "Pavo.drv").string();
+    // Trailing dots and blanks are cut from every name.
+    EXPECT_EQ(expected, w32h::to_host_path("C:\\WINNT.\\system32 \\Pavo.drv. ."));
+    // ".." takes back the name before it and never climbs above the drive.
+    EXPECT_EQ(expected, w32h::to_host_path("C:\\..\\WINNT\\spool\\..\\.\\system32\\Pavo.drv"));
+    EXPECT_EQ("./../x.tmp", w32h::to_host_path("sub\\..\\..\\x.tmp"));
+}
+
+}  // namespace

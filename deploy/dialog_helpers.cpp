@@ -1,0 +1,56 @@
+/* dialog_helpers.cpp - what every dialog of SetupOrdane does while it
+ * initialises: centre itself on the screen; and the two routines that move
+ * the default-push-button style among the push buttons of a dialog. */
+#include "deploy.h"
+
+#include "setup_ordane.h"
+
+void CentreWindow(HWND hWnd) {
+    RECT rc = {0, 0, 0, 0};
+    int nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+    int nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+    int nWidth, nHeight;
+
+    GetWindowRect(hWnd, &rc);
+    nWidth = rc.right - rc.left;
+    nHeight = rc.bottom - rc.top;
+    /* Signed division: a window wider than the screen gets a negative x. */
+    MoveWindow(hWnd, (nScreenWidth - nWidth) / 2, (nScreenHeight - nHeight) / 2, nWidth, nHeight, TRUE);
+}
+
+namespace {
+
+int IsButton(HWND hCtl) {
+    char szClass[256] = "";
+
+    GetClassNameA(hCtl, szClass, sizeof szClass);
+    UpperCaseAscii(szClass);
+    return lstrcmpA(szClass, "BUTTON") == 0;
+}
+
+}  // namespace
+
+/* Walks the tab stops once round; the style is written back even when it
+ * did not change. */
+void ResetDefaultButtons(HWND hDlg) {
+    HWND hCurrent = NULL;
+    HWND hFirst = NULL;
+
+    for (;;) {
+        hCurrent = GetNextDlgTabItem(hDlg, hCurrent, FALSE);
+        if (!hCurrent || hCurrent == hFirst) break;
+        if (!hFirst) hFirst = hCurrent;
+        if (!IsButton(hCurrent)) continue;
+        LONG lStyle = GetWindowLongA(hCurrent, GWL_STYLE);
+        if ((lStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON) lStyle &= ~BS_DEFPUSHBUTTON;
+        SetWindowLongA(hCurrent, GWL_STYLE, lStyle);
+    }
+}
+
+void SetDefaultButton(HWND hDlg, int nId) {
+    HWND hButton;
+
+    ResetDefaultButtons(hDlg);
+    hButton = GetDlgItem(hDlg, nId);
+    SetWindowLongA(hButton, GWL_STYLE, GetWindowLongA(hButton, GWL_STYLE) | BS_DEFPUSHBUTTON);
+}

@@ -1,0 +1,135 @@
+/* file_passes.cpp - the passes over one file list of a platform: the
+ * deployment pass, which puts each file into its target folder by its
+ * replace policy (backing up a file that is there), and the removal pass,
+ * which deletes the files marked for removal. Also the existence test and
+ * the bounded path builder the deployment shares. */
+#include "deploy.h"
+
+#include "messages.h"
+#include "resource.h"
+#include "setup_ordane.h"
+
+namespace {
+
+/* The list a selector names and its folder, made current; NULL when there
+ * is none. A platform without lists walks an empty one. */
+const FileRecord *SelectList(LONG nPlatform, int nList) {
+    static const FileRecord aEmpty[] = {{NULL, NULL, 0, 0, 0}};
+    const PlatformRecord *pPlatform;
+    const FileRecord *pList;
+
+    if (nPlatform < 0 || nPlatform >= PLATFORM_COUNT) return NULL;
+    pPlatform = &g_PlatformTable[nPlatform];
+    if (nList == LIST_SYSTEM_FOLDER) {
+        g_pszCurrentTargetFolder = (LPCSTR)g_SystemFolder.get();
+        pList = pPlatform->pSystemFolderFiles;
+    } else if (nList == LIST_PRINTER_DRIVER_FOLDER) {
+        g_pszCurrentTargetFolder = (LPCSTR)g_PrinterDriverFolder.get();
+        pList = pPlatform->pPrinterDriverFolderFiles;
+    } else {
+        return NULL;
+    }
+    return pList ? pList : aEmpty;
+}
+
+/* A Yes/No question captioned with the file's name; 0 when answered No. */
+int AskToContinue(HWND hOwner, const FileRecord *pFile, UINT nStringId) {
+    char szText[256] = "";
+
+    LoadStringA(g_hInstance, nStringId, szText, sizeof szText);
+    return MessageBoxA(hOwner, szText, pFile->pszFileName, MB_YESNO) != IDNO;
+}
+
+void ReportUnknownProperties(HWND hOwner, const FileRecord *pFile) {
+    char szFormat[256] = "";
+    char szText[256] = "";
+
+    char szName[256] = "";
+    int nRoom;
+
+    LoadStringA(g_hInstance, IDS_ERR_FILE_PROPERTIES, szFormat, sizeof szFormat);
+    /* The name is cut so that the text stays within its 256 characters. */
+    nRoom = (int)sizeof szText - lstrlenA(szFormat);
+    lstrcpynA(szName, pFile->pszFileName, nRoom > 1 ? nRoom : 1);
+    wsprintfA(szText, szFormat, szName);
+    ShowMessageText(hOwner, NULL, szText);
+}
+
+/* Whether a file that is there is copied over, by its replace policy. */
+int ShouldReplace(HWND hOwner, const FileRecord *pFile) {
+    switch (pFile->nReplacePolicy) {
+    case REPLACE_ALWAYS:
+        return 1;
+    case REPLACE_ASK:
+        switch (RunReplaceDialog(hOwner, pFile)) {
+        case 1:
+            return 1;
+        case 0:
+            return 0;
+        default:
+            ReportUnknownProperties(hOwner, pFile);
+            return 0;
+        }
+    default:
+        return 0; /* REPLACE_NEVER, and any policy the table does not know, keep the file */
+    }
+}
+
+int RunCopy(HWND hOwner, LONG nMode, const FileRecord *pFile) {
+    CopyRequest request = {nMode, pFile, g_pszCurrentTargetFolder};
+
+    return RunCopyDialog(hOwner, &request) != 0;
+}
+
+}  // namespace
+
+int BuildPath(LPSTR pszBuffer, LPCSTR pszFolder, LPCSTR pszSeparator, LPCSTR pszName) {
+    pszBuffer[0] = '\0';
+    if (!pszFolder || !pszName) return 0;
+    if (lstrlenA(pszFolder) + lstrlenA(pszSeparator) + lstrlenA(pszName) >= PATH_BUFFER_SIZE) return 0;
+    wsprintfA(pszBuffer, "%s%s%s", pszFolder, pszSeparator, pszName);
+    return 1;
+}
+
+/* A file that another program holds so that even this open is refused
+ * still exists. */
+int TargetFileExists(LPCSTR pszPath) {
+    HANDLE hFile = CreateFileA(pszPath, 0, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+
+    if (hFile == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(hFile);
+    return 1;
+}
+
+int DeployFile(HWND hOwner, const FileRecord *pFile) {
+    char szTarget[PATH_BUFFER_SIZE];
+    /* A path that does not fit names no file; the copy then reports it. */
+    int nFits = BuildPath(szTarget, g_pszCurrentTargetFolder, "\\", pFile->pszFileName);
+
+    if (nFits && TargetFileExists(szTarget) && !ShouldReplace(hOwner, pFile)) return 1;
+    if (nFits && TargetFileExists(szTarget) && !RunCopy(hOwner, COPY_MODE_BACKUP, pFile) &&
+        !AskToContinue(hOwner, pFile, IDS_BACKUP_FAILED_CONTINUE))
+        return 0;
+    if (!RunCopy(hOwner, COPY_MODE_INSTALL, pFile)) return AskToContinue(hOwner, pFile, IDS_COPY_FAILED_CONTINUE);
+    return 1;
+}
+
+int RunDeploymentPass(HWND hOwner, LONG nPlatform, int nList) {
+    const FileRecord *pFile = SelectList(nPlatform, nList);
+
+    if (!pFile) return 0;
+    for (; pFile->pszFileName; pFile++)
+        if (!DeployFile(hOwner, pFile)) return 0;
+    return 1;
+}
+
+void RunRemovalPass(HWND hOwner, LONG nPlatform, int nList) {
+    char szPath[PATH_BUFFER_SIZE];
+    const FileRecord *pFile = SelectList(nPlatform, nList);
+
+    for (; pFile && pFile->pszFileName; pFile++) {
+        if (!pFile->nRemoveFlag) continue;
+        if (!BuildPath(szPath, g_pszCurrentTargetFolder, "\\", pFile->pszFileName) || !DeleteFileA(szPath))
+            ShowMessageString(hOwner, pFile->pszFileName, IDS_ERR_FILE_DELETE);
+    }
+}
