@@ -118,10 +118,13 @@ std::wstring Hex4(WORD wValue) {
     return szHex;
 }
 
+/* A window's text without WM_GETTEXTLENGTH: for another process's window
+ * GetWindowTextW reads what Windows keeps and sends nothing, so a dialog that
+ * closes meanwhile cannot hold the reader up. Texts here are short. */
 std::wstring TextOf(HWND hWnd) {
-    std::vector<wchar_t> buffer((size_t)GetWindowTextLengthW(hWnd) + 1, L'\0');
-    int n = GetWindowTextW(hWnd, buffer.data(), (int)buffer.size());
-    return std::wstring(buffer.data(), (size_t)(n > 0 ? n : 0));
+    wchar_t szText[1024] = L"";
+    int n = GetWindowTextW(hWnd, szText, 1024);
+    return std::wstring(szText, (size_t)(n > 0 ? n : 0));
 }
 
 std::wstring ClassOf(HWND hWnd) {
