@@ -104,3 +104,43 @@ wait "$driver_pid" || { cat "$tmp/driver.log" >&2; die "the driver failed"; }
 driver_pid=""
 wait "$program_pid" || true
 program_pid=""
+
+# --- The terminal: the native build's front-end under tmux --------------------
+
+columns=96 rows=30
+export TERM=xterm-256color
+tmux -L pictures kill-server 2>/dev/null || true
+tmux -L pictures new-session -d -x $columns -y $rows \
+  "cd '$medium' && WIN32HOST_PREFIX='$tmp/win32host' WIN32HOST_UI=tty WIN32HOST_WINVER=win2000 '$native'; sleep 60"
+
+# screen_shows TEXT: waits until the screen shows TEXT.
+screen_shows() {
+  local deadline=$((SECONDS + 30))
+  until tmux -L pictures capture-pane -p | grep -qF "$1"; do
+    [ $SECONDS -lt $deadline ] || die "the terminal never showed \"$1\""
+    sleep 0.02
+  done
+}
+
+# snapshot FILE: the screen as it is, colours included, drawn into a PNG.
+snapshot() {
+  tmux -L pictures capture-pane -p -e >"$tmp/screen.txt"
+  python3 "$root/scripts/terminal_png.py" "$tmp/screen.txt" $columns $rows "$1"
+  rm -f "$1.mvg"
+  echo "pictures: $1" >&2
+}
+
+screen_shows "Please confirm complete setup"
+tmux -L pictures send-keys Enter
+screen_shows "Port disponibles"
+# Tab twice: from OK past Cancel to the list; then down to LPT1:, the sixth
+# entry, as a user would.
+tmux -L pictures send-keys Tab Tab Down Down Down Down Down
+sleep 0.5
+snapshot "$docs/terminal-port-selection.png"
+tmux -L pictures send-keys Enter
+screen_shows "Copying :"
+sleep 0.1
+snapshot "$docs/terminal-copy.png"
+screen_shows "Setup is complete"
+tmux -L pictures send-keys Enter
