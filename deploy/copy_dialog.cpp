@@ -142,8 +142,7 @@ int CopyThroughTemporaryFile(HWND hDlg, HANDLE hSource) {
 }
 
 int CopyRequestedFile(HWND hDlg) {
-    unique_file source(
-        CreateFileA(g_szCopySource, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    unique_file source(CreateFileA(g_szCopySource, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
 
     if (!g_szCopySource[0] || source.get() == INVALID_HANDLE_VALUE) {
         ReportCopyFailure(hDlg, IDS_ERR_COPY_OPEN_SOURCE);
@@ -202,6 +201,5 @@ INT_PTR CALLBACK CopyDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPar
 }
 
 INT_PTR RunCopyDialog(HWND hOwner, CopyRequest *pRequest) {
-    return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_COPY_PROGRESS), hOwner, CopyDialogProc,
-                           (LPARAM)pRequest);
+    return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_COPY_PROGRESS), hOwner, CopyDialogProc, (LPARAM)pRequest);
 }

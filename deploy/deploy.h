@@ -27,9 +27,9 @@
 
 /* What the copy dialog copies; the caller keeps it alive while the dialog runs. */
 struct CopyRequest {
-    LONG nMode;                  /* COPY_MODE_BACKUP or COPY_MODE_INSTALL */
-    const FileRecord *pFile;     /* the file name and its source folder */
-    LPCSTR pszTargetFolder;      /* a target folder, without a trailing backslash */
+    LONG nMode;              /* COPY_MODE_BACKUP or COPY_MODE_INSTALL */
+    const FileRecord *pFile; /* the file name and its source folder */
+    LPCSTR pszTargetFolder;  /* a target folder, without a trailing backslash */
 };
 
 /* Target folders */

@@ -14,17 +14,21 @@ select_wine || { echo "test: $wine_reason" >&2; exit 1; }
 
 for preset in native sanitize; do
   echo "== $preset"
+  started=$SECONDS
   cmake --preset "$preset" -DSETUPORDANE_WERROR=ON >/dev/null
   cmake --build --preset "$preset"
   ctest --preset "$preset"
+  echo "-- $preset: $((SECONDS - started)) s"
 done
 
 windows_presets=(mingw)
 [ "$wine_bits" = 32 ] || windows_presets+=(mingw64)
 for preset in "${windows_presets[@]}"; do
   echo "== $preset"
+  started=$SECONDS
   cmake --preset "$preset" -DSETUPORDANE_WERROR=ON >/dev/null
   cmake --build --preset "$preset"
+  echo "-- $preset: $((SECONDS - started)) s"
 done
 
 echo "== wine"

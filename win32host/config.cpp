@@ -4,6 +4,7 @@
 #include "frontend.h"
 #include "host.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -51,10 +52,23 @@ std::optional<std::pair<int, int>> parse_screen(const std::string &text) {
     return std::make_pair(w, h);
 }
 
+// A person at a terminal whose output is redirected (SetupOrdane | tee log)
+// sees the dialogs on the controlling terminal, as full-screen tools draw
+// there; an answers file named by WIN32HOST_SCRIPT keeps the script front-end.
+bool person_at_terminal() {
+    if (!isatty(0)) return false;
+    if (isatty(1)) return true;
+    if (env_nonempty("WIN32HOST_SCRIPT")) return false;
+    int fd = open("/dev/tty", O_RDWR | O_NOCTTY);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
 std::optional<std::string> load_ui(Config &c) {
     auto ui = env_nonempty("WIN32HOST_UI");
     if (!ui)
-        c.ui = isatty(0) && isatty(1) ? UiMode::tty : UiMode::script;
+        c.ui = person_at_terminal() ? UiMode::tty : UiMode::script;
     else if (*ui == "tty")
         c.ui = UiMode::tty;
     else if (*ui == "script")

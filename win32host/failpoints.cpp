@@ -103,6 +103,8 @@ std::optional<std::string> parse_fail_rules(std::string_view text) {
     return std::nullopt;
 }
 
+std::span<const char *const> failable_functions() { return failable; }
+
 void reset_fail_rules() {
     rules().clear();
     counts().clear();

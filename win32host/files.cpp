@@ -46,7 +46,7 @@ Access data_access(DWORD desired) {
 }
 
 bool byte_is_held(int fd, ShareByte byte) {
-    struct flock fl{};
+    struct flock fl {};
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
     fl.l_start = share_lock_base + byte;
@@ -56,7 +56,7 @@ bool byte_is_held(int fd, ShareByte byte) {
 }
 
 void hold_byte(int fd, ShareByte byte) {
-    struct flock fl{};
+    struct flock fl {};
     fl.l_type = F_RDLCK;
     fl.l_whence = SEEK_SET;
     fl.l_start = share_lock_base + byte;
@@ -122,7 +122,7 @@ struct OpenPlan {
 
 // What the disposition does with the file as it stands, or the error Windows gives.
 OpenPlan plan_open(const std::string &host, DWORD disposition, Access a) {
-    struct stat st{};
+    struct stat st {};
     OpenPlan plan;
     plan.exists = stat(host.c_str(), &st) == 0;
     if (!plan.exists && errno != ENOENT) fail_with_errno();
@@ -177,7 +177,7 @@ HANDLE create_file(const std::string &host, DWORD access, DWORD share, DWORD dis
     file->access = a;
     file->fd = open(host.c_str(), open_flags(plan, a), mode);
     if (file->fd < 0) fail_with_errno();
-    struct stat st{};
+    struct stat st {};
     if (fstat(file->fd, &st) != 0) fail_with_errno();
     if (S_ISDIR(st.st_mode)) fail_with(ERROR_ACCESS_DENIED);
     if (share_conflicts(file->fd, a, share)) fail_with(ERROR_SHARING_VIOLATION);
@@ -217,7 +217,7 @@ DWORD write_file(OpenFile &f, const BYTE *buffer, DWORD count) {
 }
 
 struct stat existing_file(const std::string &host) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(host.c_str(), &st) != 0) fail_with_errno();
     return st;
 }
@@ -236,7 +236,7 @@ void delete_file(const std::string &host) {
 // Windows will not rename over a file that somebody has open, nor over a
 // read-only file or a folder.
 void check_replaceable(const std::string &host) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(host.c_str(), &st) != 0) return;
     if (S_ISDIR(st.st_mode) || is_read_only(st)) fail_with(ERROR_ACCESS_DENIED);
     int fd = probe_descriptor(host);
@@ -253,7 +253,7 @@ void move_file(const std::string &from, const std::string &to, DWORD flags) {
         if (fd >= 0) close(fd);
         if (conflict) fail_with(ERROR_SHARING_VIOLATION);
     }
-    struct stat target{};
+    struct stat target {};
     bool target_exists = lstat(to.c_str(), &target) == 0;
     bool same_file = target_exists && target.st_ino == st.st_ino && target.st_dev == st.st_dev;
     if (target_exists && !same_file) {
@@ -269,9 +269,7 @@ void move_file(const std::string &from, const std::string &to, DWORD flags) {
 constexpr uint64_t ticks_per_second = 10'000'000;
 constexpr uint64_t seconds_1601_to_1970 = 11'644'473'600;
 
-FILETIME to_filetime(uint64_t ticks) {
-    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-}
+FILETIME to_filetime(uint64_t ticks) { return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}; }
 
 uint64_t from_filetime(const FILETIME &ft) { return (uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime; }
 
@@ -286,7 +284,7 @@ FILETIME filetime_of(const struct timespec &ts) {
 int64_t local_bias_seconds() {
     tzset();
     time_t now = time(nullptr);
-    struct tm local{};
+    struct tm local {};
     localtime_r(&now, &local);
     return local.tm_gmtoff;
 }
@@ -336,7 +334,7 @@ void set_attributes(const std::string &host, DWORD attributes) {
 }
 
 BY_HANDLE_FILE_INFORMATION information_of(int fd) {
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd, &st) != 0) fail_with_errno();
     BY_HANDLE_FILE_INFORMATION info{};
     info.dwFileAttributes = attributes_of(st);
@@ -370,6 +368,9 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
     (void)lpSecurityAttributes;  // Limits: handles are never inherited; no security descriptors
     (void)hTemplateFile;         // Limits: no template files
+    // Limits: of dwFlagsAndAttributes only FILE_ATTRIBUTE_READONLY counts, for a
+    // file created; the FILE_FLAG_* options (overlapped, delete on close,
+    // backup semantics for folders) are not supported.
     return w32h::entry_point(INVALID_HANDLE_VALUE, [&] {
         if (w32h::injected_failure("CreateFileA", ERROR_ACCESS_DENIED)) return INVALID_HANDLE_VALUE;
         std::string host = w32h::host_path_of(lpFileName);

@@ -5,14 +5,13 @@
 #include "frontend.h"
 #include "window_model.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 namespace w32h {
-
-std::unique_ptr<Frontend> make_script_frontend(const std::string &script, const std::string &source);
-std::unique_ptr<Frontend> make_tty_frontend(const Config &cfg);
 
 namespace {
 
@@ -71,9 +70,15 @@ HWND find_listbox(HWND dialog) {
 std::string read_script(const std::string &path) {
     FILE *in = path.empty() ? stdin : std::fopen(path.c_str(), "rb");
     if (!in) host_error("cannot read the answers script " + path + ": " + std::strerror(errno));
+    // Never a silent wait: someone at the keyboard is told what is expected.
+    if (in == stdin && isatty(STDIN_FILENO))
+        std::fprintf(stderr,
+                     "win32host: reading the answers script from the terminal; end it with Ctrl-D "
+                     "(WIN32HOST_UI=tty shows the dialogs instead)\n");
     std::string text;
     char buf[4096];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, in)) > 0;) text.append(buf, n);
+    // One Ctrl-D ends a script typed at the terminal: no read after end of file.
+    for (size_t n; !std::feof(in) && (n = std::fread(buf, 1, sizeof buf, in)) > 0;) text.append(buf, n);
     if (in != stdin) std::fclose(in);
     return text;
 }

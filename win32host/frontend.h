@@ -34,6 +34,11 @@ Frontend &frontend();
 // reads and checks its whole script here.
 void start_frontend(const Config &cfg);
 void set_frontend(std::unique_ptr<Frontend> fe);
+// The script front-end over a whole answers script; source names the script
+// in error messages. A malformed script ends the process (host_error).
+std::unique_ptr<Frontend> make_script_frontend(const std::string &script, const std::string &source);
+// The terminal front-end (frontend_tty.cpp).
+std::unique_ptr<Frontend> make_tty_frontend(const Config &cfg);
 // Drops the front-end; the next use builds the default one, which answers
 // nothing.
 void reset_frontend();

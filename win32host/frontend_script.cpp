@@ -22,14 +22,22 @@ struct Action {
 // Blanks, and the carriage return of a script written on Windows.
 std::string_view trim(std::string_view s) { return w32h::trim(s, " \t\r"); }
 
+// The keys a script can name, in the order its error message lists them.
+constexpr std::pair<const char *, Key> script_keys[] = {
+    {"enter", Key::enter}, {"escape", Key::escape},  {"tab", Key::tab},           {"shift-tab", Key::shift_tab},
+    {"up", Key::up},       {"down", Key::down},      {"space", Key::space},       {"home", Key::home},
+    {"end", Key::end},     {"pageup", Key::page_up}, {"pagedown", Key::page_down}};
+
 std::optional<Key> key_named(std::string_view name) {
-    static const std::pair<const char *, Key> keys[] = {
-        {"enter", Key::enter}, {"escape", Key::escape},  {"tab", Key::tab},           {"shift-tab", Key::shift_tab},
-        {"up", Key::up},       {"down", Key::down},      {"space", Key::space},       {"home", Key::home},
-        {"end", Key::end},     {"pageup", Key::page_up}, {"pagedown", Key::page_down}};
-    for (auto [n, k] : keys)
+    for (auto [n, k] : script_keys)
         if (name == n) return k;
     return std::nullopt;
+}
+
+std::string key_names() {
+    std::string out;
+    for (auto [n, k] : script_keys) out += (out.empty() ? "" : ", ") + std::string(n);
+    return out;
 }
 
 std::optional<int> number(std::string_view text) {
@@ -72,7 +80,7 @@ std::optional<Action> parse_action(std::string_view text, std::string &error) {
             a.key = *k;
             return a;
         }
-        error = "unknown key '" + std::string(arg) + "' (enter, escape, tab, shift-tab, up, down, space)";
+        error = "unknown key '" + std::string(arg) + "' (" + key_names() + ")";
     } else if ((verb == "select" || verb == "expect") && !arg.empty()) {
         a.kind = verb == "select" ? Action::select : Action::expect;
         a.text = std::string(arg);

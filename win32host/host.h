@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,6 +105,8 @@ bool injected_failure(const char *function, DWORD default_error);
 // the call and says which fault, if any, it meets.
 enum class Fault { none, fail, short_count };
 Fault injected_fault(const char *function, DWORD default_error);
+// The entry points that honour WIN32HOST_FAIL, sorted; README lists the same.
+std::span<const char *const> failable_functions();
 
 // ---- code pages (codepage.cpp) ------------------------------------------------
 

@@ -5,6 +5,7 @@
 
 #include "api.h"
 
+#include <cstdio>
 #include <map>
 
 namespace w32h {
@@ -35,6 +36,18 @@ KernelObject *find_kernel_object(HANDLE handle) {
     auto it = objects.find(reinterpret_cast<uintptr_t>(handle));
     return it == objects.end() ? nullptr : it->second.get();
 }
+
+std::string open_handles() {
+    std::string out;
+    for (const auto &[value, object] : table().objects) {
+        char text[24];
+        std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+        out += (out.empty() ? "" : ", ") + std::string(text);
+    }
+    return out;
+}
+
+void reset_kernel_objects() { table().objects.clear(); }
 
 }  // namespace w32h
 

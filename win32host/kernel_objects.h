@@ -6,6 +6,7 @@
 #include "host.h"
 
 #include <memory>
+#include <string>
 
 namespace w32h {
 
@@ -23,5 +24,9 @@ template <class T>
 T *kernel_object_as(HANDLE handle) {
     return dynamic_cast<T *>(find_kernel_object(handle));
 }
+
+// The handles still open, for host_leftovers; and their closing, for reset_host.
+std::string open_handles();
+void reset_kernel_objects();
 
 }  // namespace w32h

@@ -22,19 +22,23 @@ char upper_1252(unsigned char c) {
     if (c >= 'a' && c <= 'z') return static_cast<char>(c - 0x20);
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char>(c - 0x20);
     switch (c) {
-    case 0x9A: return static_cast<char>(0x8A);  // š
-    case 0x9C: return static_cast<char>(0x8C);  // œ
-    case 0x9E: return static_cast<char>(0x8E);  // ž
-    case 0xFF: return static_cast<char>(0x9F);  // ÿ
-    default: return static_cast<char>(c);
+    case 0x9A:
+        return static_cast<char>(0x8A);  // š
+    case 0x9C:
+        return static_cast<char>(0x8C);  // œ
+    case 0x9E:
+        return static_cast<char>(0x8E);  // ž
+    case 0xFF:
+        return static_cast<char>(0x9F);  // ÿ
+    default:
+        return static_cast<char>(c);
     }
 }
 
 // Characters Windows refuses in a file name.
 bool valid_component(std::string_view name) {
     for (unsigned char c : name)
-        if (c < 0x20 || std::string_view("<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos)
-            return false;
+        if (c < 0x20 || std::string_view("<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos) return false;
     return true;
 }
 
@@ -54,7 +58,7 @@ std::vector<std::string> split_components(std::string_view path) {
 }
 
 bool is_directory(const std::string &path) {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -62,7 +66,7 @@ bool is_directory(const std::string &path) {
 // else the first that matches case-insensitively; empty when none.
 std::string find_entry(const std::string &folder, const std::string &ansi_name) {
     std::string exact = cp1252_to_utf8(ansi_name);
-    struct stat st{};
+    struct stat st {};
     if (lstat((folder + "/" + exact).c_str(), &st) == 0) return exact;
     std::unique_ptr<DIR, int (*)(DIR *)> dir(opendir(folder.c_str()), closedir);
     if (!dir) return {};
@@ -105,8 +109,8 @@ const MachineFolders &machine_folders() {
     static std::string cached_for;
     static MachineFolders cached;
     const WindowsVersion &v = config().winver;
-    std::string key = v.name + "/" + std::to_string(v.platform_id) + "." + std::to_string(v.major) + "." +
-                      std::to_string(v.minor);
+    std::string key =
+        v.name + "/" + std::to_string(v.platform_id) + "." + std::to_string(v.major) + "." + std::to_string(v.minor);
     if (key != cached_for) {
         cached = machine_folders(v);
         cached_for = key;

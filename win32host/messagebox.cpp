@@ -5,6 +5,7 @@
 #include "api.h"
 #include "dialog_template.h"
 #include "frontend.h"
+#include "tty_layout.h"
 
 #include <algorithm>
 
@@ -15,7 +16,12 @@ constexpr short button_width = 50;  // dialog units, as Windows' message boxes
 constexpr short button_height = 14;
 constexpr short button_gap = 8;
 constexpr short margin = 8;
+// Below the buttons Windows leaves less than above the text; in character
+// cells this keeps one blank row at the top and one at the bottom.
+constexpr short bottom_margin = 5;
 constexpr size_t wrap_columns = 60;  // one column is 4 dialog units
+// The caption needs its own width plus the close box and the frame.
+constexpr short caption_extra = 16;
 
 struct Answer {
     int id;
@@ -24,12 +30,13 @@ struct Answer {
 };
 
 std::vector<Answer> answers_of(UINT type) {
-    const Answer ok{IDOK, "OK", "OK"}, cancel{IDCANCEL, "Cancel", "Annuler"}, yes{IDYES, "Yes", "Oui"},
-        no{IDNO, "No", "Non"}, abort{IDABORT, "Abort", "Abandonner"},
-        retry{IDRETRY, "Retry",
-              "R\xE9"
+    // With their mnemonics, as Windows labels them: the letter presses the button.
+    const Answer ok{IDOK, "OK", "OK"}, cancel{IDCANCEL, "Cancel", "Annuler"}, yes{IDYES, "&Yes", "&Oui"},
+        no{IDNO, "&No", "&Non"}, abort{IDABORT, "&Abort", "&Abandonner"},
+        retry{IDRETRY, "&Retry",
+              "&R\xE9"
               "essayer"},
-        ignore{IDIGNORE, "Ignore", "Ignorer"};
+        ignore{IDIGNORE, "&Ignore", "&Ignorer"};
     switch (type & MB_TYPEMASK) {
     case MB_OK:
         return {ok};
@@ -53,40 +60,22 @@ bool has_answer(UINT type, int id) {
     return std::any_of(list.begin(), list.end(), [&](const Answer &a) { return a.id == id; });
 }
 
-// The text wrapped at word boundaries into lines of at most wrap_columns.
-std::vector<std::string> wrap(const std::string &text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        while (line.size() > wrap_columns) {
-            size_t cut = line.rfind(' ', wrap_columns);
-            if (cut == std::string::npos || cut == 0) cut = wrap_columns;
-            lines.push_back(line.substr(0, cut));
-            line.erase(0, line[cut] == ' ' ? cut + 1 : cut);
-        }
-        lines.push_back(line);
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return lines;
-}
-
 DialogLayout build_layout(const std::string &text, const std::string &caption, UINT type) {
-    auto lines = wrap(text);
+    // A tab counts as one column, as the terminal narrows its stops to fit.
+    auto lines = wrap_words(text, wrap_columns, 1);
     size_t widest = 0;
     for (const auto &l : lines) widest = std::max(widest, l.size());
     auto list = answers_of(type);
     short buttons = static_cast<short>(list.size() * button_width + (list.size() - 1) * button_gap);
     short text_cx = static_cast<short>(std::max<size_t>(widest * 4, 40));
-    short cx = static_cast<short>(std::max(text_cx, buttons) + 2 * margin);
+    // Windows widens a box to show its whole caption.
+    short caption_cx = static_cast<short>(std::min<size_t>(caption.size(), 200) * 4 + caption_extra);
+    short cx = static_cast<short>(std::max({text_cx, buttons, caption_cx}) + 2 * margin);
     short text_cy = static_cast<short>(lines.size() * 8);
     DialogLayout layout;
     layout.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     layout.cx = cx;
-    layout.cy = static_cast<short>(margin + text_cy + margin + button_height + margin);
+    layout.cy = static_cast<short>(margin + text_cy + margin + button_height + bottom_margin);
     layout.title = caption;
     layout.point_size = 8;
     layout.font = "MS Sans Serif";
@@ -150,7 +139,7 @@ INT_PTR CALLBACK message_box_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM) {
     }
 }
 
-// Limits: icons, help buttons and mnemonics are not shown.
+// Limits: icons and help buttons are not shown.
 int show_message_box(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     std::string body = text ? text : "";
     std::string title = caption ? caption : (config().french ? "Erreur" : "Error");

@@ -5,6 +5,8 @@
 #include "api.h"
 #include "frontend.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace w32h {
@@ -20,6 +22,10 @@ extern "C" {
 
 LPSTR WINAPI GetCommandLineA(void) {
     return w32h::entry_point<LPSTR>(nullptr, [] { return w32h::command_line_buffer().data(); });
+}
+
+DWORD WINAPI GetCurrentProcessId(void) {
+    return w32h::entry_point<DWORD>(0, [] { return static_cast<DWORD>(getpid()); });
 }
 
 void WINAPI ExitProcess(UINT uExitCode) {

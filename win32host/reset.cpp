@@ -3,6 +3,7 @@
 // cases in one process; without this, one case's windows, timers or fail rules
 // would change the next. A new area with process state adds its reset here.
 #include "frontend.h"
+#include "kernel_objects.h"
 #include "window_model.h"
 
 #include <cstdio>
@@ -53,6 +54,7 @@ void reset_host() {
     reset_timers();
     reset_icons();
     reset_global_heap();
+    reset_kernel_objects();
     reset_fail_rules();
     reset_frontend();
     transcript_close();
@@ -67,6 +69,7 @@ std::string host_leftovers() {
     add_line(out, "windows", windows_left());
     add_line(out, "posted messages", messages_left());
     add_line(out, "timers", timers_left());
+    add_line(out, "handles", open_handles());
     return out;
 }
 

@@ -11,10 +11,12 @@ const FileRecord kAlways = {"PavoUI.dll", "src\\", REPLACE_ALWAYS, ANSWER_NONE, 
 const FileRecord kNever = {"PavoGI.dll", "src\\", REPLACE_NEVER, ANSWER_NONE, 0};
 const FileRecord kAsk = {"Ordane.ini", "src\\", REPLACE_ASK, ANSWER_YES, 1};
 
-const char kQuestion25[] = "Backup copy has failed.\r\nThis failure will not disturb next setup steps.\r\n\r\n"
-                           "Do you want to continue?";
-const char kQuestion27[] = "The file has not been copied on the target folder.\r\nThis can disturb next setup "
-                           "steps.\r\n\r\nDo you want to continue?";
+const char kQuestion25[] =
+    "Backup copy has failed.\r\nThis failure will not disturb next setup steps.\r\n\r\n"
+    "Do you want to continue?";
+const char kQuestion27[] =
+    "The file has not been copied on the target folder.\r\nThis can disturb next setup "
+    "steps.\r\n\r\nDo you want to continue?";
 
 class Passes : public Deployment {
 protected:

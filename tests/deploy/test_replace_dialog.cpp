@@ -8,7 +8,7 @@ namespace deploytest {
 namespace {
 
 // UTC seconds of local times at UTC+2 (the fixture's TZ).
-constexpr time_t k19991231_235959 = 946684800 - 7201;  // 31/12/1999 23:59:59 (21:59:59 UTC)
+constexpr time_t k19991231_235959 = 946684800 - 7201;   // 31/12/1999 23:59:59 (21:59:59 UTC)
 constexpr time_t k20000307_090503 = 952387200 + 25503;  // 07/03/2000 09:05:03 (07:05:03 UTC)
 
 class ReplaceDialog : public Deployment {

@@ -12,10 +12,6 @@
 #include "host.h"
 #include "json.h"
 
-namespace w32h {
-std::unique_ptr<Frontend> make_script_frontend(const std::string &script, const std::string &source);
-}
-
 namespace hosttest {
 
 // Answers what waits with the given script lines while it lives.

@@ -17,7 +17,11 @@
 
 namespace {
 
-const char kFile[] = "w32h-sharing.tmp";
+// Names of this process's own, since test processes may run side by side.
+const std::string kFileName = "w32h-sharing" + std::to_string(getpid()) + ".tmp";
+const std::string kSecondName = "w32h-sharing-2" + std::to_string(getpid()) + ".tmp";
+const char *const kFile = kFileName.c_str();
+const char *const kSecond = kSecondName.c_str();
 
 HANDLE Open(const char *name, DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
     return CreateFileA(name, access, share, NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
@@ -92,11 +96,11 @@ TEST_F(FileSharing, ShareModeZeroHoldsAgainstAnotherProcess) {
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(DeleteFileA(kFile));
     EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, GetLastError());
-    WriteWhole("w32h-sharing-2.tmp", "x");
+    WriteWhole(kSecond, "x");
     SetLastError(0xdeadbeef);
-    EXPECT_FALSE(MoveFileExA("w32h-sharing-2.tmp", kFile, MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(MoveFileExA(kSecond, kFile, MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, GetLastError());
-    DeleteFileA("w32h-sharing-2.tmp");
+    DeleteFileA(kSecond);
     HANDLE looker = Open(kFile, 0, 0);
     EXPECT_NE(INVALID_HANDLE_VALUE, looker);
     CloseHandle(looker);

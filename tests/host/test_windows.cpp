@@ -170,7 +170,7 @@ TEST(InjectedFailures, TheNthCallFailsWithTheChosenError) {
     SetLastError(0);
     HGLOBAL b = GlobalAlloc(GPTR, 8);
     EXPECT_EQ(nullptr, b);
-    EXPECT_EQ(14u, GetLastError());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_OUTOFMEMORY), GetLastError());  // 14, as the rule says
     HGLOBAL c = GlobalAlloc(GPTR, 8);
     EXPECT_NE(nullptr, c);
     EXPECT_EQ(nullptr, GlobalAlloc(GPTR, 8));

@@ -451,6 +451,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 typedef INT_PTR(WINAPI *FARPROC)(void);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 LPSTR WINAPI GetCommandLineA(void);
+DWORD WINAPI GetCurrentProcessId(void);
 void WINAPI ExitProcess(UINT uExitCode);
 
 #define RT_CURSOR MAKEINTRESOURCEA(1)

@@ -20,7 +20,7 @@ namespace {
 // Standard input ends the hold only when it is something that can be closed:
 // a pipe, a socket or a terminal, not /dev/null or a file.
 bool watch_standard_input() {
-    struct stat st{};
+    struct stat st {};
     if (fstat(STDIN_FILENO, &st) != 0) return false;
     return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || isatty(STDIN_FILENO);
 }

@@ -10,8 +10,8 @@ namespace w32h::tool {
 
 struct Command {
     const char *name;
-    const char *usage;    // the arguments after the name
-    const char *summary;  // one line for --help
+    const char *usage;                                 // the arguments after the name
+    const char *summary;                               // one line for --help
     int (*run)(const std::vector<std::string> &args);  // the process's exit code
 };
 

@@ -11,8 +11,12 @@
 
 namespace {
 
-const char kFile[] = "w32h-files-a.tmp";
-const char kOther[] = "w32h-files-b.tmp";
+// Names of this process's own, since test processes may run side by side.
+std::string NameOf(const char *stem) { return stem + std::to_string(GetCurrentProcessId()) + ".tmp"; }
+const std::string kFileName = NameOf("w32h-files-a");
+const std::string kOtherName = NameOf("w32h-files-b");
+const char *const kFile = kFileName.c_str();
+const char *const kOther = kOtherName.c_str();
 
 HANDLE Open(const char *name, DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
     return CreateFileA(name, access, share, NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);

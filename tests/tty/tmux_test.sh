@@ -1,0 +1,416 @@
+#!/usr/bin/env bash
+# tmux_test.sh - the terminal front-end driven in tmux as a person would: an
+# interactive shell in a detached session of a given size, keys and mouse
+# clicks sent with send-keys, the screen read with capture-pane (-e where
+# attributes matter), polled with a timeout rather than fixed sleeps.
+# Usage: tmux_test.sh CASE SETUPORDANE TTY_PROBE MEDIUM; exit 77 skips.
+set -u
+case_name=$1 program=$2 probe=$3 medium=$4
+
+if ! command -v tmux >/dev/null 2>&1; then
+    echo "SKIP: tmux is not installed, so the terminal front-end cannot be driven (apt-get install tmux)"
+    exit 77
+fi
+
+work=$(mktemp -d)
+T=(tmux -L "tty-test-$$" -f /dev/null)
+cleanup() {
+    "${T[@]}" kill-server >/dev/null 2>&1
+    sleep 0.2
+    rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; }
+}
+trap cleanup EXIT
+
+screen() { "${T[@]}" capture-pane -p -t t; }
+screen_e() { "${T[@]}" capture-pane -p -e -t t; }
+pane() { "${T[@]}" display -p -t t "$1"; }
+keys() { "${T[@]}" send-keys -t t "$@"; }
+
+fail() {
+    echo "FAIL [$case_name]: $*"
+    echo "--- screen:"
+    screen
+    echo "--- transcript:"
+    cat "$work/t.jsonl" 2>/dev/null
+    exit 1
+}
+
+# Polls the screen until it shows text (fixed string), at most 10 s.
+wait_for() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        screen | grep -qF -- "$1" && return 0
+        sleep 0.1
+    done
+    fail "the screen never showed \"$1\""
+}
+
+# Polls until the screen no longer shows text, at most 10 s.
+wait_gone() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        screen | grep -qF -- "$1" || return 0
+        sleep 0.1
+    done
+    fail "the screen still shows \"$1\""
+}
+
+shows() { screen | grep -qF -- "$1"; }
+expect_shown() { shows "$1" || fail "expected \"$1\" on the screen"; }
+expect_hidden() { ! shows "$1" || fail "did not expect \"$1\" on the screen"; }
+
+# A session of cols x rows with an interactive shell in the medium folder,
+# the terminal settings saved for the check after the run.
+start() {
+    "${T[@]}" new-session -d -s t -x "$1" -y "$2" -c "$medium" \
+        env -i HOME="$work" PATH="$PATH" TERM=tmux-256color PS1='$ ' bash --norc --noprofile -i
+    wait_for '$'
+    type_line 's0=$(stty -g); clear'
+    sleep 0.2
+}
+
+type_line() {
+    keys -l -- "$1"
+    keys Enter
+}
+
+# Runs SetupOrdane (or another program) with the environment given, a fresh
+# win32host prefix and a transcript to read back.
+run() {
+    local env_words=$1
+    shift
+    type_line "env $env_words WIN32HOST_PREFIX=$work/prefix WIN32HOST_TRANSCRIPT=$work/t.jsonl $*"
+}
+
+# The foreground process of the pane is the shell again.
+wait_shell() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        [ "$(pane '#{pane_current_command}')" = bash ] && return 0
+        sleep 0.1
+    done
+    fail "the program did not end"
+}
+
+# Ends with the exit status and the terminal as it was found: main screen,
+# cursor shown, keypad and mouse modes off, the same stty settings.
+expect_end() {
+    wait_shell
+    type_line 'echo "[exit $?]"; [ "$(stty -g)" = "$s0" ] && echo "[stty same]" || echo "[stty changed]"'
+    wait_for "[exit "
+    wait_for "[stty "
+    shows "[exit $1]" || fail "expected exit status $1"
+    expect_shown "[stty same]"
+    local modes
+    modes=$(pane '#{alternate_on} #{cursor_flag} #{keypad_cursor_flag} #{keypad_flag} #{mouse_any_flag}')
+    [ "$modes" = "0 1 0 0 0" ] || fail "terminal modes (alternate cursor keypad-cursor keypad mouse) are $modes"
+}
+
+# Blank rows of the box right above the line showing first, and right below
+# the line showing last.
+blank_rows_around() {
+    screen | awk -v first="$1" -v last="$2" '
+        { line[NR] = $0 }
+        index($0, first) && !top { top = NR }
+        index($0, last) { bottom = NR }
+        END {
+            blank = "^ *\342\224\202 *\342\224\202 *$"
+            for (i = top - 1; i > 0 && line[i] ~ blank; i--) above++
+            for (i = bottom + 1; line[i] ~ blank; i++) below++
+            print above + 0, below + 0
+        }'
+}
+
+answer() { grep -q "\"answer\":\"$1\"" "$work/t.jsonl" 2>/dev/null || fail "the transcript has no answer $1"; }
+ended_with() { grep -q "\"event\":\"enddialog\".*\"result\":$1[,}]" "$work/t.jsonl" 2>/dev/null || fail "no dialog ended with $1"; }
+
+# Zero-based column and row of the first occurrence of text on the screen.
+locate() {
+    screen | awk -v t="$1" '{ i = index($0, t); if (i) { print i - 1, NR - 1; exit } }'
+}
+
+# X10 mouse report, as a terminal sends for the button changes at a cell.
+click_at() {
+    local x=$1 y=$2 times=${3:-1} seq="" i
+    local cx cy
+    cx=$(printf "\\$(printf '%03o' $((33 + x)))")
+    cy=$(printf "\\$(printf '%03o' $((33 + y)))")
+    for ((i = 0; i < times; i++)); do seq+=$'\e[M '"$cx$cy"$'\e[M#'"$cx$cy"; done
+    keys -l -- "$seq"
+}
+
+click_on() {
+    local pos
+    pos=$(locate "$1")
+    [ -n "$pos" ] || fail "nothing to click: \"$1\" is not on the screen"
+    set -- $pos "${2:-1}"
+    click_at $(($1 + 2)) "$2" "$3"
+}
+
+confirm_en="LANG=C.UTF-8 $program /OS=WINNT40"
+confirm_fr="LANG=fr_FR.UTF-8 $program /OS=WINNT40"
+
+case $case_name in
+# ---- texts whole, buttons alike, hints that work -------------------------------
+ConfirmationWholeAt80x24)
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "on platform : Windows NT 4.0"
+    expect_shown "Please confirm complete setup of : Ordane Driver"
+    expect_shown "< Yes >"
+    expect_shown "[ No ]"
+    [ "$(blank_rows_around "Please confirm" "< Yes >")" = "1 1" ] ||
+        fail "uneven space above and below the contents: $(blank_rows_around "Please confirm" "< Yes >")"
+    expect_hidden "F10"
+    keys F10
+    sleep 0.3
+    expect_hidden "Close"
+    keys n
+    expect_end 1
+    answer no
+    ;;
+FrenchConfirmationOuiWithO)
+    start 80 24
+    run "" "$confirm_fr"
+    wait_for "sur plateforme : Windows NT 4.0"
+    expect_shown "Confirmez l'installation complète de : Driver Ordane"
+    expect_shown "< Oui >"
+    expect_shown "[ Non ]"
+    keys o
+    expect_end 1
+    answer yes
+    ;;
+FrenchReplaceDialogWhole)
+    start 80 24
+    run "LANG=fr_FR.UTF-8" "$probe 600"
+    wait_for "Confirmez l'écrasement du fichier..."
+    for t in "Le fichier" "est déjà présent sur le répertoire de destination." "Taille" "octets" \
+        "Dernière modification le" "Souhaitez-vous le remplacer par le fichier" "support d'installation ?" \
+        "[ Oui ]" "[ Non ]"; do
+        expect_shown "$t"
+    done
+    keys Escape Tab Enter
+    expect_end 0
+    ;;
+FrenchCopyDialogWhole)
+    start 80 24
+    run "LANG=fr_FR.UTF-8" "$probe 602"
+    wait_for "Copie de :"
+    expect_shown "Depuis :"
+    expect_shown "Vers :"
+    expect_shown "C:\\WINNT\\system32\\spool\\drivers\\w32x86"
+    keys Escape
+    expect_end 0
+    ;;
+CaptionWidensTheBox)
+    start 80 24
+    run "LANG=fr_FR.UTF-8 WIN32HOST_FAIL=LoadStringA#3" "$program /OS=WIN32S"
+    wait_for "< Oui >"
+    keys o
+    wait_for "Erreur d'installation du Driver Ordane"
+    keys o
+    expect_end 1
+    answer ok
+    ;;
+# ---- a terminal too small ---------------------------------------------------------
+TooSmallSaysSoThenRedraws)
+    start 40 10
+    run "" "$confirm_en"
+    wait_for "too small"
+    expect_shown "needed"
+    "${T[@]}" resize-window -t t -x 80 -y 24
+    wait_for "on platform : Windows NT 4.0"
+    expect_hidden "too small"
+    keys n
+    expect_end 1
+    ;;
+TooSmallForTheSyntaxInFrench)
+    start 60 15
+    run "LANG=fr_FR.UTF-8" "$program /NOPE"
+    wait_for "trop petit (60x15)"
+    "${T[@]}" resize-window -t t -x 80 -y 24
+    wait_for "où version peut prendre les valeurs :"
+    expect_shown "ou SetupOrdane [/OS=version] [/ONLYDELETEPRINTDEVICE]"
+    keys Enter
+    expect_end 1
+    ;;
+# ---- every terminal -------------------------------------------------------------------
+DumbTerminalRefusedNamingTerm)
+    start 80 24
+    run "TERM=dumb" "$confirm_en"
+    expect_end 3
+    expect_shown "TERM=dumb cannot move the cursor"
+    ;;
+MissingOrUnknownTermNamed)
+    start 80 24
+    run "-u TERM" "$confirm_en"
+    expect_end 3
+    expect_shown "TERM is not set"
+    type_line clear
+    run "TERM=no-such-terminal" "$confirm_en"
+    expect_end 3
+    expect_shown "TERM=no-such-terminal names a terminal this system does not know"
+    ;;
+MonochromeShowsFocusAndDefault)
+    # vt100 has no colours: reverse video marks the focus, bold and <> the
+    # default button, and nothing else in the box is reversed.
+    start 80 24
+    run "TERM=vt100" "$confirm_en"
+    wait_for "< Yes >"
+    row=$(screen_e | grep "Please confirm")
+    [[ $row == *$'\e[7m'* ]] && fail "the box is in reverse video"
+    buttons=$(screen_e | grep "es >")
+    [[ $buttons == *$'\e[1;7m< '* ]] || fail "the focused default button is not bold in reverse video"
+    [[ $buttons == *$'7m[ '* ]] && fail "an unfocused button stands out"
+    keys Tab
+    wait_for "< No >"
+    buttons=$(screen_e | grep "o >")
+    [[ $buttons == *$'\e[1;7m< '* ]] || fail "the focused button is not in reverse video"
+    [[ $buttons == *$'7m[ '* ]] && fail "the button left behind still stands out"
+    keys Enter
+    expect_end 1
+    answer no
+    ;;
+LocaleNotInstalledStillUtf8)
+    start 80 24
+    for lang in fr_FR fr_FR.ISO-8859-1; do
+        run "LANG=$lang" "$program /OS=WINNT40"
+        wait_for "Confirmez l'installation complète de : Driver Ordane"
+        expect_shown "└──"
+        keys n
+        expect_end 1
+        type_line clear
+    done
+    ;;
+RedirectedOutputDrawsOnTheTerminal)
+    start 80 24
+    run "LANG=C.UTF-8" "$program /OS=WINNT40 > $work/out.txt"
+    wait_for "on platform : Windows NT 4.0"
+    keys n
+    expect_end 1
+    run "LANG=C.UTF-8" "$program /OS=WINNT40 | cat"
+    wait_for "on platform : Windows NT 4.0"
+    keys n
+    expect_end 0
+    ;;
+ScriptFromTheKeyboardIsAnnounced)
+    start 80 24
+    run "LANG=C.UTF-8 WIN32HOST_UI=script" "$program /OS=WINNT40 > $work/out.txt"
+    wait_for "reading the answers script from the terminal; end it with Ctrl-D"
+    type_line "no"
+    sleep 0.3
+    keys C-d
+    expect_end 1
+    answer no
+    ;;
+# ---- suspend, signals, exit codes -------------------------------------------------
+SuspendAndResumeKeepKeypad)
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "on platform : Windows NT 4.0"
+    keys C-z
+    wait_for "Stopped"
+    [ "$(pane '#{alternate_on}')" = 0 ] || fail "the alternate screen stayed up while stopped"
+    type_line fg
+    wait_for "on platform : Windows NT 4.0"
+    [ "$(pane '#{keypad_cursor_flag}')" = 1 ] || fail "keypad mode is off after fg"
+    keys Right
+    sleep 0.3
+    keys Enter
+    expect_end 1
+    answer no
+    ;;
+CtrlCEndsAsKilledBySigint)
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "on platform : Windows NT 4.0"
+    keys C-c
+    expect_end 130
+    ;;
+CtrlBackslashRestoresTheTerminal)
+    start 80 24
+    type_line "ulimit -c 0"
+    run "" "$confirm_en"
+    wait_for "on platform : Windows NT 4.0"
+    keys 'C-\'
+    expect_end 131
+    ;;
+SigtermAndSighupEndAsKilled)
+    start 80 24
+    for sig in TERM:143 HUP:129; do
+        run "" "$confirm_en"
+        wait_for "on platform : Windows NT 4.0"
+        pid=$(pgrep -P "$(pane '#{pane_pid}')" | head -1)
+        [ -n "$pid" ] || fail "no program to signal"
+        kill -"${sig%%:*}" "$pid"
+        expect_end "${sig##*:}"
+        type_line clear
+    done
+    ;;
+# ---- keys and mouse ---------------------------------------------------------------
+AltF4ClosesOnlyWhatWindowsCloses)
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "on platform : Windows NT 4.0"
+    keys M-F4
+    sleep 0.5
+    expect_shown "on platform : Windows NT 4.0"
+    keys n
+    expect_end 1
+    type_line clear
+    run "LANG=C.UTF-8" "$program /NOPE"
+    wait_for "where version can take following values :"
+    keys M-F4
+    expect_end 1
+    answer ok
+    ;;
+LettersAnswerMessageBoxes)
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "< Yes >"
+    keys x
+    sleep 0.3
+    expect_shown "< Yes >"
+    keys Y
+    expect_end 1
+    answer yes
+    type_line clear
+    run "LANG=fr_FR.UTF-8" "$program /NOPE"
+    wait_for "où version peut prendre les valeurs :"
+    keys O
+    expect_end 1
+    answer ok
+    ;;
+MouseClicksButtonsOnly)
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "[ No ]"
+    click_on "Please confirm"
+    sleep 0.5
+    expect_shown "[ No ]"
+    click_on "[ No ]"
+    expect_end 1
+    answer no
+    ;;
+ListTypeAheadAndDoubleClick)
+    start 80 24
+    run "" "$probe 608"
+    wait_for "COM1:"
+    keys Tab Tab l
+    sleep 0.3
+    keys Enter
+    expect_end 0
+    ended_with 2003
+    type_line clear
+    run "" "$probe 608"
+    wait_for "LPT2:"
+    click_on "LPT2:" 2
+    expect_end 0
+    ended_with 1004
+    ;;
+*)
+    echo "unknown case $case_name"
+    exit 2
+    ;;
+esac
+echo "PASS [$case_name]"
