@@ -18,6 +18,9 @@
 namespace {
 
 const DWORD POLL_MS = 50;
+/* How long the next window may take: seconds on a quiet machine, many more
+ * when every core is busy; waiting costs nothing when it comes. */
+const DWORD WAIT_MS = 30000;
 /* Exit codes: 1 a check failed, 2 a usage error, 3 nothing to answer. */
 const int STEP_USAGE = 2;
 const int STEP_STUCK = 3;
@@ -260,7 +263,7 @@ struct Expectation {
     std::wstring process = L"SetupOrdane.exe";
     std::vector<std::pair<std::wstring, std::wstring>> checks; /* option, value */
     int nPress = 0;
-    DWORD dwTimeout = 10000;
+    DWORD dwTimeout = WAIT_MS;
 };
 
 bool EndsWith(const std::wstring &text, const std::wstring &end) {
@@ -740,7 +743,7 @@ struct Step {
  * actions run after a failed check too, so that the program goes on. */
 int RunDialog(int nTemplate, const Step &step) {
     std::wstring process = L"SetupOrdane.exe";
-    DWORD dwTimeout = 10000;
+    DWORD dwTimeout = WAIT_MS;
     std::vector<std::pair<std::wstring, std::wstring>> actions;
     for (const auto &[option, value] : step.options) {
         if (option == L"--process") process = value;
@@ -791,7 +794,7 @@ std::wstring DescribeCopy(HWND hDialog) {
  * the --expect options (none: no copy at all), or takes any with --any. */
 int RunCopies(const Step &step) {
     std::wstring process = L"SetupOrdane.exe";
-    DWORD dwTimeout = 10000;
+    DWORD dwTimeout = WAIT_MS;
     std::vector<std::wstring> expected;
     bool bAny = false;
     for (const auto &[option, value] : step.options) {

@@ -12,7 +12,7 @@ boost=()
 
 # drive STEP [then STEP]...: wine_driver answers the program's windows in turn.
 drive() {
-  if ! "${boost[@]}" timeout 90 "$WINE" "$driver" "$@" >"$drv_out" 2>&1; then
+  if ! "${boost[@]}" timeout 300 "$WINE" "$driver" "$@" >"$drv_out" 2>&1; then
     show_state
     fail "the program's windows differ from what is expected (driver output above)"
   fi
@@ -22,7 +22,7 @@ drive() {
 # await_exit CODE: the program ends by itself with CODE once its last window
 # is answered.
 await_exit() {
-  local code=0 deadline=$((SECONDS + 10))
+  local code=0 deadline=$((SECONDS + 30))
   while kill -0 "$program_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.05; done
   if kill -0 "$program_pid" 2>/dev/null; then
     show_state
