@@ -185,7 +185,7 @@ show_state() {
 # window and shows no icon; the options add the rest and the button to press.
 # VERBOSE=1 shows what the driver read.
 expect_box() {
-  if ! timeout 20 "$WINE" "$driver" box --owner SetupOrdaneClass --icon none "$@" >"$drv_out" 2>&1; then
+  if ! timeout 60 "$WINE" "$driver" box --owner SetupOrdaneClass --icon none "$@" >"$drv_out" 2>&1; then
     show_state
     fail "the box differs from what is expected (driver output above)"
   fi
@@ -193,7 +193,7 @@ expect_box() {
 }
 
 expect_exit() {
-  local code=0 deadline=$((SECONDS + 10))
+  local code=0 deadline=$((SECONDS + 30))
   while kill -0 "$program_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.05; done
   if kill -0 "$program_pid" 2>/dev/null; then
     show_state
