@@ -69,6 +69,9 @@ for value in Decorated Managed; do
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v "$value" /d N /f >/dev/null 2>&1
 done
 wine reg add 'HKCU\Software\Wine' /v Version /d win2k /f >/dev/null 2>&1
+# Wine's own fonts (Debian's fonts-wine) into the Windows fonts folder, where
+# Wine finds them: Marlett draws the caption buttons' glyphs, Tahoma the texts.
+cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 timeout 60 wineserver -w
 
 # The X window that Wine made for a Windows window of this title.
