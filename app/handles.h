@@ -5,6 +5,7 @@
 #define SETUPORDANE_HANDLES_H
 
 #include <windows.h>
+#include <winspool.h>
 
 /* A global-heap block, freed with GlobalFree. */
 class unique_global {
@@ -63,6 +64,35 @@ public:
 
 private:
     HANDLE m_hFile;
+};
+
+/* A printer handle of the spooler, closed with ClosePrinter (whose result
+ * nobody looks at). */
+class unique_printer {
+public:
+    constexpr unique_printer() : m_hPrinter(NULL) {}
+    ~unique_printer() { reset(); }
+
+    unique_printer(const unique_printer &) = delete;
+    unique_printer &operator=(const unique_printer &) = delete;
+
+    HANDLE get() const { return m_hPrinter; }
+    explicit operator bool() const { return m_hPrinter != NULL; }
+
+    /* Where OpenPrinterA stores the handle; closes the one held so far. */
+    LPHANDLE put() {
+        reset();
+        return &m_hPrinter;
+    }
+
+    void reset(HANDLE hPrinter = NULL) {
+        HANDLE hOld = m_hPrinter;
+        m_hPrinter = hPrinter;
+        if (hOld && hOld != hPrinter) ClosePrinter(hOld);
+    }
+
+private:
+    HANDLE m_hPrinter;
 };
 
 #endif /* SETUPORDANE_HANDLES_H */

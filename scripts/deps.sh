@@ -8,7 +8,7 @@
 set -euo pipefail
 
 want=${1:-test}
-packages=(cmake ninja-build g++ llvm libncurses-dev)
+packages=(cmake ninja-build g++ llvm libncurses-dev libsqlite3-dev)
 if [ "$want" = test ]; then
   source "$(dirname "$0")/../tests/wine/select.sh"
   select_wine || { echo "deps: $wine_reason" >&2; exit 1; }

@@ -79,6 +79,9 @@ void reset_config();
 void reset_fail_rules();
 void reset_clock();
 void reset_global_heap();
+void reset_printer_handles();
+// The printer handles still open, for host_leftovers; empty when none.
+std::string printer_handles_left();
 
 // ---- text ----------------------------------------------------------------------
 

@@ -55,6 +55,7 @@ void reset_host() {
     reset_icons();
     reset_global_heap();
     reset_kernel_objects();
+    reset_printer_handles();
     reset_fail_rules();
     reset_frontend();
     transcript_close();
@@ -70,6 +71,7 @@ std::string host_leftovers() {
     add_line(out, "posted messages", messages_left());
     add_line(out, "timers", timers_left());
     add_line(out, "handles", open_handles());
+    add_line(out, "printer handles", printer_handles_left());
     return out;
 }
 

@@ -155,7 +155,7 @@ void format_char(Output &out, const Conversion &conv, va_list *args) {
         c = unit ? w32h::utf16_to_cp1252(&unit, 1)[0] : '\0';
     }
     Field field;
-    if (c) field.text = std::string_view(&c, 1);
+    field.text = std::string_view(&c, 1);  // a zero too: programs build multi-strings with %c
     emit(out, conv, field);
 }
 

@@ -57,7 +57,15 @@ TEST(wsprintfA, StringsAndCharacters) {
     EXPECT_EQ(print("%c%C%lc%hC%wc", 'a', u'\u00E9', u'\u20AC', 'b', u'\u0152'),
               "a\xE9\x80"
               "b\x8C");
-    EXPECT_EQ(print("a%cb", 0), "ab");  // a zero character is ignored
+}
+
+// A zero given to %c is written like any character and counted: programs form
+// multi-strings (a driver's dependent files) this way, as Wine's wsprintf does.
+TEST(wsprintfA, ZeroCharacterIsWritten) {
+    char buffer[16];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(4, wsprintfA(buffer, "a%cb%c", 0, 0));
+    EXPECT_EQ(0, std::memcmp(buffer, "a\0b\0\0x", 6));
 }
 
 // An unknown type is copied as text and takes no argument.

@@ -412,6 +412,18 @@ typedef struct _OSVERSIONINFOEXA {
 #define ERROR_INVALID_LEVEL 124
 #define RPC_S_SERVER_UNAVAILABLE 1722
 #define ERROR_INVALID_ENVIRONMENT 1805
+/* Errors of the print spooler */
+#define ERROR_INVALID_USER_BUFFER 1784
+#define RPC_X_NULL_REF_POINTER 1780
+#define ERROR_UNKNOWN_PORT 1796
+#define ERROR_UNKNOWN_PRINTER_DRIVER 1797
+#define ERROR_UNKNOWN_PRINTPROCESSOR 1798
+#define ERROR_INVALID_PRINTER_NAME 1801
+#define ERROR_PRINTER_ALREADY_EXISTS 1802
+#define ERROR_INVALID_DATATYPE 1804
+#define ERROR_INVALID_FORM_NAME 1902
+#define ERROR_PRINTER_DELETED 1905
+#define ERROR_PRINTER_DRIVER_IN_USE 3001
 
 /* Kernel: errors, memory, strings, time, version, modules, resources */
 DWORD WINAPI GetLastError(void);
@@ -905,6 +917,25 @@ HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect);
 LONG WINAPI GetDialogBaseUnits(void);
+
+/* Access rights and the types the print spooler's records use */
+#define DELETE 0x00010000
+#define READ_CONTROL 0x00020000
+#define WRITE_DAC 0x00040000
+#define WRITE_OWNER 0x00080000
+#define STANDARD_RIGHTS_REQUIRED 0x000F0000
+typedef DWORD ACCESS_MASK;
+typedef PVOID PSECURITY_DESCRIPTOR;
+typedef struct tagSIZE {
+    LONG cx;
+    LONG cy;
+} SIZE, *PSIZE, *LPSIZE, SIZEL, *PSIZEL, *LPSIZEL;
+typedef struct _RECTL {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECTL, *PRECTL, *LPRECTL;
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,271 @@
+// test_spooler_store.cpp - the print spooler as win32host keeps it: the ports
+// of a new machine, driver files copied into the version folder on the NT
+// family and left in place on Windows 95, the forms a driver's INI data file
+// declares, a damaged store refused and kept, two processes on one store, a
+// process killed inside a call, and WIN32HOST_FAIL on each spooler function.
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "api.h"
+#include "machine.h"
+#include "program_run.h"
+#include "spooler_store.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr DWORD poison = 0xdeadbeef;
+
+class SpoolerStore : public ::testing::Test {
+protected:
+    void SetUp() override { use_version("win2000"); }
+    void TearDown() override {
+        w32h::parse_fail_rules("");
+        w32h::set_config(saved_);
+    }
+    void use_version(const char *name) {
+        w32h::Config cfg = saved_;
+        cfg.prefix = (dir_.path() / "prefix").string();
+        cfg.winver = *w32h::parse_windows_version(name);
+        w32h::set_config(cfg);
+    }
+    fs::path store() const { return dir_.path() / "prefix" / "spooler.db"; }
+    fs::path host(const std::string &windows_path) const { return w32h::to_host_path(windows_path); }
+    std::string driver_folder() const { return w32h::machine_folders().printer_driver; }
+    void put_driver_file(const std::string &name, const std::string &text) {
+        std::ofstream(host(driver_folder() + "\\" + name), std::ios::binary) << text;
+    }
+    BOOL add_driver(const char *driver, const char *data, const char *config, LPSTR dependent = nullptr) {
+        DRIVER_INFO_3A info{};
+        info.cVersion = 0x201;
+        info.pName = const_cast<LPSTR>("Test Driver");
+        info.pDriverPath = const_cast<LPSTR>(driver);
+        info.pDataFile = const_cast<LPSTR>(data);
+        info.pConfigFile = const_cast<LPSTR>(config);
+        info.pDependentFiles = dependent;
+        return AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&info));
+    }
+    HANDLE add_printer(const char *name, const char *port = "LPT1:") {
+        PRINTER_INFO_2A info{};
+        info.pPrinterName = const_cast<LPSTR>(name);
+        info.pPortName = const_cast<LPSTR>(port);
+        info.pDriverName = const_cast<LPSTR>("Test Driver");
+        info.pPrintProcessor = const_cast<LPSTR>("winprint");
+        info.pDatatype = const_cast<LPSTR>("RAW");
+        return AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    }
+    std::vector<std::string> port_names() {
+        w32h::spool::Transaction t;
+        std::vector<std::string> out;
+        for (const auto &p : t.ports()) out.push_back(p.name + "=" + p.description);
+        return out;
+    }
+
+    testrun::TempDir dir_;
+    w32h::Config saved_ = w32h::config();
+};
+
+TEST_F(SpoolerStore, NewMachineHasTheLocalPorts) {
+    EXPECT_EQ((std::vector<std::string>{"LPT1:=Local Port", "LPT2:=Local Port", "LPT3:=Local Port", "COM1:=Local Port",
+                                        "COM2:=Local Port", "COM3:=Local Port", "COM4:=Local Port",
+                                        "FILE:=Local Port"}),
+              port_names());
+    EXPECT_TRUE(fs::is_regular_file(store()));
+}
+
+TEST_F(SpoolerStore, NtFamilyCopiesDriverFilesIntoTheVersionFolder) {
+    for (const char *version : {"nt40", "win2000"}) {
+        SCOPED_TRACE(version);
+        use_version(version);
+        put_driver_file("Drv.dll", "driver");
+        put_driver_file("Data.ini", "data");
+        put_driver_file("Ui.dll", "ui");
+        ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
+        std::string folder = driver_folder() + (std::string(version) == "nt40" ? "\\2" : "\\3");
+        w32h::spool::Transaction t;
+        auto d = t.driver("TEST DRIVER", "Windows NT x86");
+        ASSERT_TRUE(d);
+        EXPECT_EQ(folder + "\\Data.ini", d->data);
+        EXPECT_EQ(std::string(version) == "nt40" ? 2u : 3u, d->version);
+        EXPECT_EQ("data", testrun::read_file(host(folder + "\\Data.ini")));
+        EXPECT_TRUE(fs::exists(host(driver_folder() + "\\Data.ini")));  // copied, not moved
+    }
+}
+
+TEST_F(SpoolerStore, Windows95KeepsDriverFilesWhereTheyAre) {
+    use_version("win95");
+    put_driver_file("Pavo.drv", "pavo");
+    char dependent[] = "Pavo.drv\0";
+    ASSERT_TRUE(add_driver("Pavo.drv", "Pavo.drv", "Pavo.drv", dependent));
+    w32h::spool::Transaction t;
+    auto d = t.driver("Test Driver", "Windows 4.0");
+    ASSERT_TRUE(d);
+    EXPECT_EQ("C:\\WINDOWS\\SYSTEM\\Pavo.drv", d->driver);
+    EXPECT_EQ(std::vector<std::string>{"C:\\WINDOWS\\SYSTEM\\Pavo.drv"}, d->dependent);
+    EXPECT_FALSE(t.driver("Test Driver", "Windows NT x86"));
+}
+
+TEST_F(SpoolerStore, PrinterCreationAddsTheFormsOfAnIniDataFile) {
+    put_driver_file("Drv.dll", "driver");
+    put_driver_file("Data.ini", "; sizes\r\n[Printer]\r\nCard=1,1\r\n[Forms]\r\nCard=85600,53980\r\nBad=12\r\n"
+                                "Wide Label=100000,20000\r\n[Other]\r\nNot=1,2\r\n");
+    put_driver_file("Ui.dll", "ui");
+    ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
+    {
+        w32h::spool::Transaction t;
+        EXPECT_TRUE(t.forms().empty());  // registering the driver adds none
+    }
+    HANDLE printer = add_printer("Card Printer");
+    ASSERT_NE(nullptr, printer);
+    w32h::spool::Transaction t;
+    auto forms = t.forms();
+    ASSERT_EQ(2u, forms.size());
+    EXPECT_EQ("Card", forms[0].name);
+    EXPECT_EQ(85600, forms[0].width);
+    EXPECT_EQ(53980, forms[0].height);
+    EXPECT_EQ(static_cast<DWORD>(FORM_PRINTER), forms[0].flags);
+    EXPECT_EQ("Wide Label", forms[1].name);
+    EXPECT_TRUE(ClosePrinter(printer));
+}
+
+TEST_F(SpoolerStore, DamagedStoreFailsEveryCallAndIsKept) {
+    ASSERT_EQ(8u, port_names().size());
+    std::string garbage(4096, '\x5a');
+    std::ofstream(store(), std::ios::binary | std::ios::trunc) << garbage;
+    DWORD needed = 0, count = 0;
+    HANDLE printer = nullptr;
+    SetLastError(poison);
+    EXPECT_FALSE(EnumPortsA(nullptr, 2, nullptr, 0, &needed, &count));
+    EXPECT_EQ(static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE), GetLastError());
+    SetLastError(poison);
+    EXPECT_FALSE(OpenPrinterA(const_cast<LPSTR>("Any"), &printer, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE), GetLastError());
+    SetLastError(poison);
+    EXPECT_FALSE(DeletePrinterDriverA(nullptr, nullptr, const_cast<LPSTR>("Any")));
+    EXPECT_EQ(static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE), GetLastError());
+    EXPECT_EQ(garbage, testrun::read_file(store()));  // never reset
+}
+
+TEST_F(SpoolerStore, PrefixThatCannotBeMadeFailsTheSpooler) {
+    std::ofstream(dir_.path() / "file") << "x";
+    w32h::Config cfg = w32h::config();
+    cfg.prefix = (dir_.path() / "file" / "prefix").string();
+    w32h::set_config(cfg);
+    HANDLE printer = nullptr;
+    SetLastError(poison);
+    EXPECT_FALSE(OpenPrinterA(const_cast<LPSTR>("Any"), &printer, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE), GetLastError());
+}
+
+// Two processes adding ports at once: every port arrives, none is lost.
+TEST_F(SpoolerStore, TwoProcessesShareOneStore) {
+    port_names();  // the store exists before the race
+    std::vector<pid_t> children;
+    for (int child = 0; child < 2; ++child) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            try {
+                for (int i = 0; i < 25; ++i) {
+                    w32h::spool::Transaction t;
+                    t.add_port({"P" + std::to_string(child) + "_" + std::to_string(i), "Test", "Local Port"});
+                    t.commit();
+                }
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(58u, port_names().size());
+}
+
+// A process killed between its changes and its commit leaves the last
+// committed state; the rollback journal it left is undone by the next caller.
+TEST_F(SpoolerStore, ProcessKilledInsideACallLeavesTheStoreConsistent) {
+    put_driver_file("Drv.dll", "driver");
+    put_driver_file("Data.ini", "data");
+    put_driver_file("Ui.dll", "ui");
+    ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::set_terminate([] { _exit(1); });
+        w32h::spool::Transaction t;
+        t.remove_port("LPT2:");
+        w32h::spool::Printer p;
+        p.name = "Half";
+        p.port = "LPT1:";
+        p.processor = "winprint";
+        p.driver_id = t.driver("Test Driver", "Windows NT x86")->id;
+        try {
+            t.add_printer(p);
+        } catch (...) {
+            _exit(1);
+        }
+        kill(getpid(), SIGKILL);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    w32h::spool::Transaction t;
+    EXPECT_TRUE(t.port("LPT2:"));
+    EXPECT_FALSE(t.printer(std::string("Half")));
+    EXPECT_TRUE(t.driver("Test Driver", "Windows NT x86"));
+}
+
+TEST_F(SpoolerStore, StoreRefusesAPrinterWithoutItsDriver) {
+    w32h::spool::Transaction t;
+    w32h::spool::Printer p;
+    p.name = "Orphan";
+    p.port = "LPT1:";
+    p.processor = "winprint";
+    p.driver_id = 999;
+    EXPECT_THROW(t.add_printer(p), w32h::Win32Failure);
+}
+
+// WIN32HOST_FAIL reaches the ten functions the program calls.
+TEST_F(SpoolerStore, InjectedFailuresReachEachSpoolerFunction) {
+    ASSERT_FALSE(w32h::parse_fail_rules(
+        "GetPrinterDriverDirectoryA=5,EnumPortsA=6,OpenPrinterA=7,GetPrinterDriverA=8,DeletePrinter=9,"
+        "DeleteFormA=10,ClosePrinter=11,DeletePrinterDriverA=12,AddPrinterDriverA=13,AddPrinterA=14"));
+    DWORD needed = 0, count = 0;
+    HANDLE h = reinterpret_cast<HANDLE>(1);
+    char name[] = "x";
+    EXPECT_FALSE(GetPrinterDriverDirectoryA(nullptr, nullptr, 1, nullptr, 0, &needed));
+    EXPECT_EQ(5u, GetLastError());
+    EXPECT_FALSE(EnumPortsA(nullptr, 2, nullptr, 0, &needed, &count));
+    EXPECT_EQ(6u, GetLastError());
+    EXPECT_FALSE(OpenPrinterA(name, &h, nullptr));
+    EXPECT_EQ(7u, GetLastError());
+    EXPECT_FALSE(GetPrinterDriverA(h, nullptr, 2, nullptr, 0, &needed));
+    EXPECT_EQ(8u, GetLastError());
+    EXPECT_FALSE(DeletePrinter(h));
+    EXPECT_EQ(9u, GetLastError());
+    EXPECT_FALSE(DeleteFormA(h, name));
+    EXPECT_EQ(10u, GetLastError());
+    EXPECT_FALSE(ClosePrinter(h));
+    EXPECT_EQ(11u, GetLastError());
+    EXPECT_FALSE(DeletePrinterDriverA(nullptr, nullptr, name));
+    EXPECT_EQ(12u, GetLastError());
+    EXPECT_FALSE(AddPrinterDriverA(nullptr, 3, nullptr));
+    EXPECT_EQ(13u, GetLastError());
+    EXPECT_EQ(nullptr, AddPrinterA(nullptr, 2, nullptr));
+    EXPECT_EQ(14u, GetLastError());
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+// spooler.cpp - the `win32host spooler` commands: list the print spooler's
+// ports, drivers, printers and forms as JSON, and add or remove ports and
+// forms, so that people and tests can see and prepare the spooler of a prefix.
+// Arguments and output are UTF-8; the store keeps the program's code page.
+#include "tool.h"
+
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "api.h"
+#include "machine.h"
+#include "spooler_store.h"
+
+namespace w32h::tool {
+namespace {
+
+std::string quoted(const std::string &ansi) {
+    std::string out = "\"";
+    for (unsigned char c : cp1252_to_utf8(ansi)) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string quoted(const std::optional<std::string> &ansi) { return ansi ? quoted(*ansi) : "null"; }
+
+template <class T, class Each>
+std::string array(const std::vector<T> &items, Each each) {
+    std::string out = "[";
+    for (size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + each(items[i]);
+    return out + "]";
+}
+
+std::string listing(spool::Transaction &t) {
+    std::string ports = array(t.ports(), [](const spool::Port &p) {
+        return "{\"name\":" + quoted(p.name) + ",\"description\":" + quoted(p.description) + "}";
+    });
+    std::string drivers = array(t.drivers(), [](const spool::Driver &d) {
+        return "{\"name\":" + quoted(d.name) + ",\"environment\":" + quoted(d.environment) +
+               ",\"version\":" + std::to_string(d.version) + ",\"driver\":" + quoted(d.driver) +
+               ",\"data\":" + quoted(d.data) + ",\"config\":" + quoted(d.config) + ",\"help\":" + quoted(d.help) +
+               ",\"dependent\":" + array(d.dependent, [](const std::string &f) { return quoted(f); }) +
+               ",\"datatype\":" + quoted(d.datatype) + "}";
+    });
+    std::string printers = array(t.printers(), [](const spool::Printer &p) {
+        return "{\"name\":" + quoted(p.name) + ",\"port\":" + quoted(p.port) + ",\"driver\":" + quoted(p.driver) +
+               ",\"comment\":" + quoted(p.comment) + ",\"processor\":" + quoted(p.processor) +
+               ",\"datatype\":" + quoted(p.datatype) + ",\"attributes\":" + std::to_string(p.attributes) +
+               ",\"share\":" + quoted(p.share) + "}";
+    });
+    std::string forms = array(t.forms(), [](const spool::Form &f) {
+        return "{\"name\":" + quoted(f.name) + ",\"width\":" + std::to_string(f.width) +
+               ",\"height\":" + std::to_string(f.height) + "}";
+    });
+    return "{\"ports\":" + ports + ",\"drivers\":" + drivers + ",\"printers\":" + printers + ",\"forms\":" + forms +
+           "}";
+}
+
+bool parse_size(const std::string &text, LONG &out) {
+    char *end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || value <= 0 || value > 0x7FFFFFFF) return false;
+    out = static_cast<LONG>(value);
+    return true;
+}
+
+const char *const usage =
+    "usage: win32host spooler list | add-port NAME DESCRIPTION | remove-port NAME | add-form NAME WIDTH HEIGHT | "
+    "remove-form NAME";
+
+// One subcommand on one transaction; the text of a refusal, or empty.
+std::string run(const std::vector<std::string> &args, spool::Transaction &t) {
+    const std::string &verb = args[0];
+    auto arg = [&](size_t i) { return utf8_to_cp1252(args[i]); };
+    if (verb == "list" && args.size() == 1) {
+        std::printf("%s\n", listing(t).c_str());
+        return {};
+    }
+    if (verb == "add-port" && args.size() == 3) {
+        if (arg(1).empty() || arg(1).find(',') != std::string::npos) return "a port name is not empty and has no ','";
+        if (t.port(arg(1))) return "port '" + args[1] + "' exists";
+        t.add_port({arg(1), arg(2), "Local Port"});
+    } else if (verb == "remove-port" && args.size() == 2) {
+        if (!t.port(arg(1))) return "no port '" + args[1] + "'";
+        for (const auto &p : t.printers())
+            for (size_t start = 0; start <= p.port.size();) {
+                size_t end = p.port.find(',', start);
+                if (end == std::string::npos) end = p.port.size();
+                if (upper_case_name(p.port.substr(start, end - start)) == upper_case_name(arg(1)))
+                    return "printer '" + cp1252_to_utf8(p.name) + "' uses port '" + args[1] + "'";
+                start = end + 1;
+            }
+        t.remove_port(arg(1));
+    } else if (verb == "add-form" && args.size() == 4) {
+        spool::Form f;
+        f.name = arg(1);
+        if (f.name.empty()) return "a form has a name";
+        if (!parse_size(args[2], f.width) || !parse_size(args[3], f.height))
+            return "width and height are positive whole thousandths of a millimetre";
+        if (t.form(f.name)) return "form '" + args[1] + "' exists";
+        f.flags = FORM_USER;
+        f.right = f.width;
+        f.bottom = f.height;
+        t.add_form(f);
+    } else if (verb == "remove-form" && args.size() == 2) {
+        if (!t.form(arg(1))) return "no form '" + args[1] + "'";
+        t.remove_form(arg(1));
+    } else {
+        return usage;
+    }
+    t.commit();
+    return {};
+}
+
+int spooler(const std::vector<std::string> &args) {
+    if (args.empty()) return report_failure("spooler", usage);
+    try {
+        spool::Transaction t;
+        std::string refusal = run(args, t);
+        if (!refusal.empty()) return report_failure("spooler", refusal);
+        return 0;
+    } catch (const Win32Failure &f) {
+        return report_failure("spooler", "the spooler store in the prefix cannot be used (error " +
+                                             std::to_string(f.error) + ")");
+    }
+}
+
+}  // namespace
+
+const Command spooler_command{"spooler", "list|add-port|remove-port|add-form|remove-form ...",
+                              "shows or changes the print spooler's ports and forms", spooler};
+
+}  // namespace w32h::tool
