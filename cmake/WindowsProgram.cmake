@@ -20,6 +20,6 @@ target_link_libraries(SetupOrdane PRIVATE comctl32 winspool)
 add_executable(wine_driver tests/wine/driver.cpp)
 target_compile_options(wine_driver PRIVATE -Os)
 target_link_options(wine_driver PRIVATE -static -s)
-target_link_libraries(wine_driver PRIVATE shell32)
+target_link_libraries(wine_driver PRIVATE shell32 comctl32 winspool version)
 
 include(cmake/PortableTests.cmake)

@@ -13,6 +13,7 @@ if [ "$want" = test ]; then
   source "$(dirname "$0")/../tests/wine/select.sh"
   select_wine || { echo "deps: $wine_reason" >&2; exit 1; }
   packages+=(libgtest-dev googletest g++-mingw-w64-i686 tmux)
+  packages+=(mtools zip unzip)
   if [ "$wine_bits" = 32 ]; then
     packages+=(wine32:i386)
   else

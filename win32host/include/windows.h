@@ -148,6 +148,19 @@
 #define IDNO 7
 #define IDC_STATIC (-1)
 
+/* Version resource and application manifest, as the resource compiler reads
+ * them; the program itself never looks at either. */
+#define VS_VERSION_INFO 1
+#define VS_FFI_FILEFLAGSMASK W32H_LONG(0x0000003F)
+#define VS_FF_DEBUG W32H_LONG(0x00000001)
+#define VOS__WINDOWS32 W32H_LONG(0x00000004)
+#define VFT_APP W32H_LONG(0x00000001)
+#define VFT2_UNKNOWN W32H_LONG(0x00000000)
+#define CREATEPROCESS_MANIFEST_RESOURCE_ID 1
+#ifdef RC_INVOKED
+#define RT_MANIFEST 24
+#endif
+
 #ifndef RC_INVOKED
 
 #include <stddef.h>
@@ -471,6 +484,8 @@ void WINAPI ExitProcess(UINT uExitCode);
 #define RT_RCDATA MAKEINTRESOURCEA(10)
 #define RT_GROUP_CURSOR MAKEINTRESOURCEA(12)
 #define RT_GROUP_ICON MAKEINTRESOURCEA(14)
+#define RT_VERSION MAKEINTRESOURCEA(16)
+#define RT_MANIFEST MAKEINTRESOURCEA(24)
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType);
 HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD wLanguage);
 HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
