@@ -176,14 +176,8 @@ int MakeBackupName(LPSTR pszName, int cchName) {
 
 int SetUpProgress(HWND hDlg, LPCSTR pszPath) {
     BY_HANDLE_FILE_INFORMATION info;
-    HANDLE hFile = CreateFileA(pszPath, 0, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
 
-    if (hFile == INVALID_HANDLE_VALUE) return 0;
-    if (!GetFileInformationByHandle(hFile, &info)) {
-        CloseHandle(hFile);
-        return 0;
-    }
-    CloseHandle(hFile);
+    if (!ExamineFile(pszPath, &info)) return 0;
     SendDlgItemMessageA(hDlg, IDC_COPY_PROGRESS, PBM_SETRANGE32, 0, (LPARAM)info.nFileSizeLow);
     SendDlgItemMessageA(hDlg, IDC_COPY_PROGRESS, PBM_SETPOS, 0, 0);
     return 1;

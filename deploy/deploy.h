@@ -50,6 +50,8 @@ extern const FileRecord *g_pCurrentReplaceRecord;
 INT_PTR RunReplaceDialog(HWND hOwner, const FileRecord *pFile);
 INT_PTR CALLBACK ReplaceDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
 int ShowFileFacts(HWND hDlg, LPCSTR pszPath, int nSizeId, int nDateId);
+/* Opens the file without access rights and reads its information: 1, or 0. */
+int ExamineFile(LPCSTR pszPath, BY_HANDLE_FILE_INFORMATION *pInfo);
 
 /* Copy dialog (template 602): 1 copied, 0 not copied */
 extern CopyRequest *g_pCurrentCopyRequest;

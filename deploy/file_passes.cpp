@@ -101,6 +101,16 @@ int TargetFileExists(LPCSTR pszPath) {
     return 1;
 }
 
+int ExamineFile(LPCSTR pszPath, BY_HANDLE_FILE_INFORMATION *pInfo) {
+    HANDLE hFile = CreateFileA(pszPath, 0, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    int nExamined;
+
+    if (hFile == INVALID_HANDLE_VALUE) return 0;
+    nExamined = GetFileInformationByHandle(hFile, pInfo) != 0;
+    CloseHandle(hFile);
+    return nExamined;
+}
+
 int DeployFile(HWND hOwner, const FileRecord *pFile) {
     char szTarget[PATH_BUFFER_SIZE];
     /* A path that does not fit names no file; the copy then reports it. */

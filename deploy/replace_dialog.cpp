@@ -85,14 +85,8 @@ BOOL OnReplaceCommand(HWND hDlg, WPARAM wParam) {
 int ShowFileFacts(HWND hDlg, LPCSTR pszPath, int nSizeId, int nDateId) {
     BY_HANDLE_FILE_INFORMATION info;
     char szText[64];
-    HANDLE hFile = CreateFileA(pszPath, 0, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
 
-    if (hFile == INVALID_HANDLE_VALUE) return 0;
-    if (!GetFileInformationByHandle(hFile, &info)) {
-        CloseHandle(hFile);
-        return 0;
-    }
-    CloseHandle(hFile);
+    if (!ExamineFile(pszPath, &info)) return 0;
     wsprintfA(szText, "%lu", (unsigned long)info.nFileSizeLow);
     SetDlgItemTextA(hDlg, nSizeId, szText);
     FormatFileDate(szText, &info.ftLastWriteTime);

@@ -45,22 +45,24 @@ Access data_access(DWORD desired) {
     return a;
 }
 
-bool byte_is_held(int fd, ShareByte byte) {
+// The lock request on one share byte.
+struct flock lock_of(ShareByte byte, short type) {
     struct flock fl {};
-    fl.l_type = F_WRLCK;
+    fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = share_lock_base + byte;
     fl.l_len = 1;
+    return fl;
+}
+
+bool byte_is_held(int fd, ShareByte byte) {
+    struct flock fl = lock_of(byte, F_WRLCK);
     if (fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;  // a file system without locks shares freely
     return fl.l_type != F_UNLCK;
 }
 
 void hold_byte(int fd, ShareByte byte) {
-    struct flock fl {};
-    fl.l_type = F_RDLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = share_lock_base + byte;
-    fl.l_len = 1;
+    struct flock fl = lock_of(byte, F_RDLCK);
     fcntl(fd, F_OFD_SETLK, &fl);
 }
 

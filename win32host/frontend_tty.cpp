@@ -172,11 +172,11 @@ private:
     // The plan of a box: its column width is chosen once for a terminal size,
     // so that a box does not change shape while its texts change (a copy).
     DialogPlan plan_of(HWND hwnd, int cols, int rows) {
-        DialogSpec spec = dialog_spec(hwnd);
+        DialogOutline outline = dialog_outline(hwnd);
         auto it = scales_.find(hwnd);
         if (it != scales_.end() && it->second.cols == cols && it->second.rows == rows)
-            return plan_dialog(spec, cols, rows, it->second.scale);
-        DialogPlan plan = plan_dialog(spec, cols, rows);
+            return plan_dialog(outline, cols, rows, it->second.scale);
+        DialogPlan plan = plan_dialog(outline, cols, rows);
         scales_[hwnd] = ChosenScale{cols, rows, plan.scale};
         return plan;
     }

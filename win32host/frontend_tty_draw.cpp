@@ -305,22 +305,22 @@ void draw_dialog(const Area &area, const Window &w, const DialogPlan &plan, cons
         draw_control(client, *controls[i], plan.items[i], pal, targets);
 }
 
-DialogSpec dialog_spec(HWND hwnd) {
-    DialogSpec spec;
+DialogOutline dialog_outline(HWND hwnd) {
+    DialogOutline outline;
     Window *w = find_window(hwnd);
-    if (!w) return spec;
+    if (!w) return outline;
     DialogState *d = dialog_state(hwnd);
-    spec.base_x = d && d->base_x > 0 ? d->base_x : 6;
-    spec.base_y = d && d->base_y > 0 ? d->base_y : 13;
+    outline.base_x = d && d->base_x > 0 ? d->base_x : 6;
+    outline.base_y = d && d->base_y > 0 ? d->base_y : 13;
     RECT in = nonclient_insets(w->style, w->ex_style);
-    spec.width = std::max<int>(0, w->rect.right - w->rect.left - in.left - in.right);
-    spec.height = std::max<int>(0, w->rect.bottom - w->rect.top - in.top - in.bottom);
-    spec.caption = caption_of(*w);
+    outline.width = std::max<int>(0, w->rect.right - w->rect.left - in.left - in.right);
+    outline.height = std::max<int>(0, w->rect.bottom - w->rect.top - in.top - in.bottom);
+    outline.caption = caption_of(*w);
     for (Window *c : shown_controls(*w)) {
         TextFlow flow = flow_of(*c);
-        spec.items.push_back(ItemSpec{c->rect, flow_text(*c, flow), flow});
+        outline.items.push_back(ItemOutline{c->rect, flow_text(*c, flow), flow});
     }
-    return spec;
+    return outline;
 }
 
 // ---- the window menu and the status line ------------------------------------------

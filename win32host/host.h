@@ -113,6 +113,12 @@ Fault injected_fault(const char *function, DWORD default_error);
 // The entry points that honour WIN32HOST_FAIL, sorted; README lists the same.
 std::span<const char *const> failable_functions();
 
+// ---- JSON (transcript.cpp) --------------------------------------------------
+
+// An ANSI text as a quoted JSON string in UTF-8, for the transcript and the
+// win32host tool.
+std::string json_quoted(const std::string &ansi);
+
 // ---- code pages (codepage.cpp) ------------------------------------------------
 
 // The ANSI code page of English and French Windows is 1252.

@@ -121,6 +121,13 @@ const MachineFolders &machine_folders() {
 void ensure_machine() {
     const std::string &prefix = config().prefix;
     if (prefix.empty()) fail_with(ERROR_PATH_NOT_FOUND);
+    // Every path on drive C: comes here: once the machine of this prefix and
+    // version stands, one look at the drive is enough.
+    static std::string made_for;
+    const WindowsVersion &v = config().winver;
+    std::string key = prefix + '\n' + std::to_string(v.platform_id) + '.' + std::to_string(v.major) + '.' +
+                      std::to_string(v.minor);
+    if (key == made_for && is_directory(drive_root())) return;
     std::string path;
     for (const std::string &part : split_components(prefix)) {  // mkdir -p
         path += "/" + part;
@@ -130,6 +137,7 @@ void ensure_machine() {
     const MachineFolders &f = machine_folders();
     make_folders(drive_root(), f.system);
     make_folders(drive_root(), f.printer_driver);
+    made_for = key;
 }
 
 std::string prefix_file(std::string_view name) {

@@ -230,6 +230,27 @@ Form form_from(const Statement &s) {
 const char *const form_columns =
     "SELECT name, flags, width, height, left_edge, top_edge, right_edge, bottom_edge FROM forms";
 
+Port port_from(const Statement &s) { return Port{s.text(0), s.text(1), s.text(2)}; }
+
+const char *const port_columns = "SELECT name, description, monitor FROM ports";
+
+// The rows a statement gives, each read by from().
+template <class Row>
+std::vector<Row> all_rows(Statement &s, Row (*from)(const Statement &)) {
+    std::vector<Row> out;
+    while (s.step()) out.push_back(from(s));
+    return out;
+}
+
+template <class Row>
+std::optional<Row> first_row(Statement &s, Row (*from)(const Statement &)) {
+    if (!s.step()) return std::nullopt;
+    return from(s);
+}
+
+// The columns of a table followed by the rest of a query.
+std::string query(const char *columns, const char *rest) { return std::string(columns) + " " + rest; }
+
 }  // namespace
 
 Transaction::Transaction() {
@@ -265,17 +286,14 @@ void Transaction::commit() {
 }
 
 std::vector<Port> Transaction::ports() {
-    Statement s(db_, "SELECT name, description, monitor FROM ports ORDER BY rowid");
-    std::vector<Port> out;
-    while (s.step()) out.push_back({s.text(0), s.text(1), s.text(2)});
-    return out;
+    Statement s(db_, query(port_columns, "ORDER BY rowid").c_str());
+    return all_rows(s, port_from);
 }
 
 std::optional<Port> Transaction::port(const std::string &name) {
-    Statement s(db_, "SELECT name, description, monitor FROM ports WHERE name = ?");
+    Statement s(db_, query(port_columns, "WHERE name = ?").c_str());
     s.bind(name);
-    if (!s.step()) return std::nullopt;
-    return Port{s.text(0), s.text(1), s.text(2)};
+    return first_row(s, port_from);
 }
 
 void Transaction::add_port(const Port &port) {
@@ -291,17 +309,14 @@ void Transaction::remove_port(const std::string &name) {
 }
 
 std::vector<Driver> Transaction::drivers() {
-    Statement s(db_, (std::string(driver_columns) + " ORDER BY id").c_str());
-    std::vector<Driver> out;
-    while (s.step()) out.push_back(driver_from(s));
-    return out;
+    Statement s(db_, query(driver_columns, "ORDER BY id").c_str());
+    return all_rows(s, driver_from);
 }
 
 std::optional<Driver> Transaction::driver(const std::string &name, const std::string &environment) {
-    Statement s(db_, (std::string(driver_columns) + " WHERE name = ? AND environment = ?").c_str());
+    Statement s(db_, query(driver_columns, "WHERE name = ? AND environment = ?").c_str());
     s.bind(name).bind(environment);
-    if (!s.step()) return std::nullopt;
-    return driver_from(s);
+    return first_row(s, driver_from);
 }
 
 int64_t Transaction::put_driver(const Driver &d) {
@@ -329,24 +344,20 @@ bool Transaction::driver_in_use(int64_t id) {
 }
 
 std::vector<Printer> Transaction::printers() {
-    Statement s(db_, (std::string(printer_columns) + " ORDER BY p.id").c_str());
-    std::vector<Printer> out;
-    while (s.step()) out.push_back(printer_from(s));
-    return out;
+    Statement s(db_, query(printer_columns, "ORDER BY p.id").c_str());
+    return all_rows(s, printer_from);
 }
 
 std::optional<Printer> Transaction::printer(const std::string &name) {
-    Statement s(db_, (std::string(printer_columns) + " WHERE p.name = ?").c_str());
+    Statement s(db_, query(printer_columns, "WHERE p.name = ?").c_str());
     s.bind(name);
-    if (!s.step()) return std::nullopt;
-    return printer_from(s);
+    return first_row(s, printer_from);
 }
 
 std::optional<Printer> Transaction::printer(int64_t id) {
-    Statement s(db_, (std::string(printer_columns) + " WHERE p.id = ?").c_str());
+    Statement s(db_, query(printer_columns, "WHERE p.id = ?").c_str());
     s.bind(id);
-    if (!s.step()) return std::nullopt;
-    return printer_from(s);
+    return first_row(s, printer_from);
 }
 
 int64_t Transaction::add_printer(const Printer &p) {
@@ -367,17 +378,14 @@ int64_t Transaction::add_printer(const Printer &p) {
 void Transaction::remove_printer(int64_t id) { Statement(db_, "DELETE FROM printers WHERE id = ?").bind(id).run(); }
 
 std::vector<Form> Transaction::forms() {
-    Statement s(db_, (std::string(form_columns) + " ORDER BY rowid").c_str());
-    std::vector<Form> out;
-    while (s.step()) out.push_back(form_from(s));
-    return out;
+    Statement s(db_, query(form_columns, "ORDER BY rowid").c_str());
+    return all_rows(s, form_from);
 }
 
 std::optional<Form> Transaction::form(const std::string &name) {
-    Statement s(db_, (std::string(form_columns) + " WHERE name = ?").c_str());
+    Statement s(db_, query(form_columns, "WHERE name = ?").c_str());
     s.bind(name);
-    if (!s.step()) return std::nullopt;
-    return form_from(s);
+    return first_row(s, form_from);
 }
 
 void Transaction::add_form(const Form &f) {

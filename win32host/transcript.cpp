@@ -46,8 +46,6 @@ std::string json_string(const std::string &utf8) {
     return s + "\"";
 }
 
-std::string quoted(const std::string &ansi) { return json_string(cp1252_to_utf8(ansi)); }
-
 void emit(const std::string &object) {
     if (!out) return;
     std::fputs(object.c_str(), out);
@@ -58,7 +56,7 @@ void emit(const std::string &object) {
 std::string template_of(HWND dialog) {
     DialogState *d = dialog_state(dialog);
     if (d && d->template_id) return std::to_string(*d->template_id);
-    return quoted(d ? d->template_name : "");
+    return json_quoted(d ? d->template_name : "");
 }
 
 std::string window_text(HWND hwnd) {
@@ -72,13 +70,13 @@ std::string progress_field(std::pair<int, int> p) {
 
 std::string control_json(HWND ctl) {
     Window *w = find_window(ctl);
-    std::string s = "{\"id\":" + std::to_string(static_cast<WORD>(w->id)) + ",\"class\":" + quoted(w->cls->name) +
-                    ",\"text\":" + quoted(w->text) + ",\"style\":" + std::to_string(w->style) +
+    std::string s = "{\"id\":" + std::to_string(static_cast<WORD>(w->id)) + ",\"class\":" + json_quoted(w->cls->name) +
+                    ",\"text\":" + json_quoted(w->text) + ",\"style\":" + std::to_string(w->style) +
                     ",\"focus\":" + (GetFocus() == ctl ? "true" : "false");
     if (auto icon = static_icon_id(ctl)) s += ",\"icon\":" + std::to_string(*icon);
     if (auto items = listbox_items(ctl)) {
         s += ",\"items\":[";
-        for (size_t i = 0; i < items->size(); ++i) s += (i ? "," : "") + quoted((*items)[i]);
+        for (size_t i = 0; i < items->size(); ++i) s += (i ? "," : "") + json_quoted((*items)[i]);
         s += "],\"selection\":" + std::to_string(listbox_selection(ctl));
     }
     if (auto p = progress_state(ctl)) s += progress_field(*p);
@@ -132,6 +130,8 @@ const char *answer_name(int answer) {
 
 }  // namespace
 
+std::string json_quoted(const std::string &ansi) { return json_string(cp1252_to_utf8(ansi)); }
+
 void transcript_open(const Config &cfg) {
     if (!cfg.transcript_path) return;
     if (*cfg.transcript_path == "-") {
@@ -142,11 +142,11 @@ void transcript_open(const Config &cfg) {
     if (!out) host_error("cannot write the transcript to " + *cfg.transcript_path + ": " + std::strerror(errno));
 }
 
-void transcript_title(const std::string &ansi) { emit("{\"event\":\"title\",\"text\":" + quoted(ansi) + "}"); }
+void transcript_title(const std::string &ansi) { emit("{\"event\":\"title\",\"text\":" + json_quoted(ansi) + "}"); }
 
 void transcript_messagebox(HWND owner, const std::string &caption, const std::string &text, UINT type, int answer) {
-    emit("{\"event\":\"messagebox\",\"owner\":" + quoted(window_label(owner)) + ",\"caption\":" + quoted(caption) +
-         ",\"text\":" + quoted(text) + ",\"buttons\":\"" + buttons_name(type) + "\",\"answer\":\"" +
+    emit("{\"event\":\"messagebox\",\"owner\":" + json_quoted(window_label(owner)) + ",\"caption\":" + json_quoted(caption) +
+         ",\"text\":" + json_quoted(text) + ",\"buttons\":\"" + buttons_name(type) + "\",\"answer\":\"" +
          answer_name(answer) + "\"}");
 }
 
@@ -157,7 +157,7 @@ void transcript_dialog_shown(HWND dialog) {
     for (HWND child : w->children) controls += (controls.empty() ? "" : ",") + control_json(child);
     RECT r{};
     GetWindowRect(dialog, &r);
-    emit("{\"event\":\"dialog\",\"template\":" + template_of(dialog) + ",\"title\":" + quoted(window_text(dialog)) +
+    emit("{\"event\":\"dialog\",\"template\":" + template_of(dialog) + ",\"title\":" + json_quoted(window_text(dialog)) +
          ",\"controls\":[" + controls + "],\"x\":" + std::to_string(r.left) + ",\"y\":" + std::to_string(r.top) + "}");
 }
 

@@ -189,7 +189,7 @@ int scroll_thumb(int top, int count, int rows) {
 
 // ---- dialogs ---------------------------------------------------------------
 
-bool shows_whole(const ItemSpec &item, const CellRect &cells) {
+bool shows_whole(const ItemOutline &item, const CellRect &cells) {
     if (item.text.empty()) return true;
     auto length = static_cast<int>(item.text.size());
     switch (item.flow) {
@@ -219,17 +219,17 @@ namespace {
 // The caption sits on the top frame line as " text ", between the corners.
 constexpr int caption_room = 4;
 
-DialogPlan lay_out(const DialogSpec &spec, int scale) {
+DialogPlan lay_out(const DialogOutline &outline, int scale) {
     DialogPlan plan;
     plan.scale = scale;
-    plan.cols = std::max(0, cells_from_pixels(spec.width * 100, spec.base_x * scale)) + 2;
-    plan.rows = std::max(0, cells_from_pixels(spec.height, spec.base_y)) + 2;
-    for (const auto &item : spec.items) {
-        plan.items.push_back(cells_of(item.px, spec.base_x, spec.base_y, scale));
+    plan.cols = std::max(0, cells_from_pixels(outline.width * 100, outline.base_x * scale)) + 2;
+    plan.rows = std::max(0, cells_from_pixels(outline.height, outline.base_y)) + 2;
+    for (const auto &item : outline.items) {
+        plan.items.push_back(cells_of(item.px, outline.base_x, outline.base_y, scale));
         plan.whole = plan.whole && shows_whole(item, plan.items.back());
     }
-    int need = static_cast<int>(spec.caption.size()) + caption_room;
-    if (!spec.caption.empty() && plan.cols < need) {
+    int need = static_cast<int>(outline.caption.size()) + caption_room;
+    if (!outline.caption.empty() && plan.cols < need) {
         for (auto &r : plan.items) r.col += (need - plan.cols) / 2;
         plan.cols = need;
     }
@@ -267,12 +267,12 @@ void drop_blank_rows(DialogPlan &plan, int rows) {
 
 }  // namespace
 
-DialogPlan plan_dialog(const DialogSpec &spec, int max_cols, int max_rows, int scale) {
-    DialogPlan plan = lay_out(spec, scale > 0 ? scale : 100);
+DialogPlan plan_dialog(const DialogOutline &outline, int max_cols, int max_rows, int scale) {
+    DialogPlan plan = lay_out(outline, scale > 0 ? scale : 100);
     if (scale <= 0) {
         std::optional<DialogPlan> whole;
         for (int s = 100; s >= 60; s -= 5) {
-            DialogPlan p = lay_out(spec, s);
+            DialogPlan p = lay_out(outline, s);
             if (!p.whole) continue;
             if (p.cols <= max_cols) {
                 whole = p;

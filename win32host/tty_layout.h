@@ -72,24 +72,24 @@ enum class TextFlow {
     button,    // a push button's label between its brackets
 };
 
-struct ItemSpec {
+struct ItemOutline {
     RECT px{};         // in the dialog's client area, pixels
     std::string text;  // as drawn: mnemonic markers removed
     TextFlow flow = TextFlow::none;
 };
 
 // A dialog or message box as the terminal lays it out.
-struct DialogSpec {
+struct DialogOutline {
     int width = 0, height = 0;  // client area, pixels
     int base_x = 6, base_y = 13;
     std::string caption;  // empty: no title bar text
-    std::vector<ItemSpec> items;
+    std::vector<ItemOutline> items;
 };
 
 struct DialogPlan {
     int cols = 0, rows = 0;       // the whole box, frame included
     int scale = 100;              // column width, percent of a base unit
-    std::vector<CellRect> items;  // in client cells, in the order of the spec
+    std::vector<CellRect> items;  // in client cells, in the order of the outline's items
     bool whole = true;            // every text shows whole
 };
 
@@ -101,12 +101,12 @@ struct DialogPlan {
 // wider than max_cols. A caption wider than the box widens it. A box taller than
 // max_rows loses rows that no control touches, the longest blank runs
 // first. scale, when not 0, is taken instead of choosing one.
-DialogPlan plan_dialog(const DialogSpec &spec, int max_cols, int max_rows, int scale = 0);
+DialogPlan plan_dialog(const DialogOutline &outline, int max_cols, int max_rows, int scale = 0);
 // The item's text shows whole in cells: wrapped into its rows, or on its line.
-bool shows_whole(const ItemSpec &item, const CellRect &cells);
+bool shows_whole(const ItemOutline &item, const CellRect &cells);
 // A shown dialog or message box as the terminal front-end sees it
 // (frontend_tty.cpp): one item for each visible control, in creation order.
-DialogSpec dialog_spec(HWND hwnd);
+DialogOutline dialog_outline(HWND hwnd);
 // "< Yes >": the same face in every box, centred in the button's cells.
 std::string button_face(std::string_view label, bool is_default);
 

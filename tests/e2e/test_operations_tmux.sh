@@ -23,26 +23,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-screen() { "${T[@]}" capture-pane -p -t t; }
-keys() { "${T[@]}" send-keys -t t "$@"; }
-fail() {
-    echo "FAIL: $*"
-    echo "--- screen:"
-    screen
-    echo "--- transcript:"
-    cat "$work/t.jsonl" 2>/dev/null
-    exit 1
-}
-# Polls the screen until it shows the text, at most 10 s.
-wait_for() {
-    local i
-    for ((i = 0; i < 100; i++)); do
-        screen | grep -qF -- "$1" && return 0
-        sleep 0.1
-    done
-    fail "the screen never showed \"$1\""
-}
-expect_shown() { screen | grep -qF -- "$1" || fail "expected \"$1\" on the screen"; }
+. "$(dirname "$0")/../support/tmux_screen.sh"
 # Waits for the program to end and checks its exit status.
 expect_exit() {
     wait_for "[exit "

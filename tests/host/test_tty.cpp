@@ -129,68 +129,68 @@ TEST(TtyWrap, MessageBoxesAndTheTerminalShareOneWrapper) {
 
 // ---- dialogs ---------------------------------------------------------------------
 
-ItemSpec Text(int x, int y, int cx, int cy, const char *text, TextFlow flow = TextFlow::wrapped) {
-    return ItemSpec{dialog_rect(x, y, cx, cy), text, flow};
+ItemOutline Text(int x, int y, int cx, int cy, const char *text, TextFlow flow = TextFlow::wrapped) {
+    return ItemOutline{dialog_rect(x, y, cx, cy), text, flow};
 }
 
-DialogSpec Dialog(int cx, int cy, std::vector<ItemSpec> items, const char *caption = "") {
-    DialogSpec spec;
-    spec.width = MulDiv(cx, 6, 4);
-    spec.height = MulDiv(cy, 13, 8);
-    spec.caption = caption;
-    spec.items = std::move(items);
-    return spec;
+DialogOutline Dialog(int cx, int cy, std::vector<ItemOutline> items, const char *caption = "") {
+    DialogOutline outline;
+    outline.width = MulDiv(cx, 6, 4);
+    outline.height = MulDiv(cy, 13, 8);
+    outline.caption = caption;
+    outline.items = std::move(items);
+    return outline;
 }
 
 // "Taille " in 20 dialog units is 5 columns at 4 units a column: the columns
 // narrow until it shows whole, and no further.
 TEST(TtyPlan, ColumnsNarrowUntilEveryTextShowsWhole) {
-    DialogSpec spec = Dialog(198, 40, {Text(40, 14, 20, 8, "Taille "), Text(62, 14, 50, 8, "octets")});
-    DialogPlan plan = plan_dialog(spec, 80, 23);
+    DialogOutline outline = Dialog(198, 40, {Text(40, 14, 20, 8, "Taille "), Text(62, 14, 50, 8, "octets")});
+    DialogPlan plan = plan_dialog(outline, 80, 23);
     EXPECT_TRUE(plan.whole);
     EXPECT_LT(plan.scale, 100);
-    EXPECT_TRUE(shows_whole(spec.items[0], plan.items[0]));
-    EXPECT_FALSE(shows_whole(spec.items[0], cells_of(spec.items[0].px, 6, 13)));
+    EXPECT_TRUE(shows_whole(outline.items[0], plan.items[0]));
+    EXPECT_FALSE(shows_whole(outline.items[0], cells_of(outline.items[0].px, 6, 13)));
     EXPECT_EQ(plan_dialog(Dialog(198, 40, {Text(40, 14, 40, 8, "Size")}), 80, 23).scale, 100);
 }
 
 // A box that no width fits keeps its texts whole and says how wide it is.
 TEST(TtyPlan, TextsStayWholeWhenTheTerminalIsTooNarrow) {
-    DialogSpec spec = Dialog(260, 40, {Text(5, 10, 35, 8, "Copie de :", TextFlow::wrapped)});
-    DialogPlan plan = plan_dialog(spec, 40, 23);
+    DialogOutline outline = Dialog(260, 40, {Text(5, 10, 35, 8, "Copie de :", TextFlow::wrapped)});
+    DialogPlan plan = plan_dialog(outline, 40, 23);
     EXPECT_TRUE(plan.whole);
     EXPECT_GT(plan.cols, 40);
-    EXPECT_EQ(plan_dialog(spec, plan.cols, 23).cols, plan.cols);  // that width is enough
+    EXPECT_EQ(plan_dialog(outline, plan.cols, 23).cols, plan.cols);  // that width is enough
 }
 
 TEST(TtyPlan, ACaptionWiderThanTheBoxWidensIt) {
-    DialogSpec spec = Dialog(60, 30, {Text(8, 8, 40, 8, "Hi")}, "Erreur d'installation du Driver Ordane");
-    DialogPlan plan = plan_dialog(spec, 80, 23);
-    EXPECT_GE(plan.cols, static_cast<int>(spec.caption.size()) + 4);
-    EXPECT_GT(plan.items[0].col, cells_of(spec.items[0].px, 6, 13).col);  // contents centred
+    DialogOutline outline = Dialog(60, 30, {Text(8, 8, 40, 8, "Hi")}, "Erreur d'installation du Driver Ordane");
+    DialogPlan plan = plan_dialog(outline, 80, 23);
+    EXPECT_GE(plan.cols, static_cast<int>(outline.caption.size()) + 4);
+    EXPECT_GT(plan.items[0].col, cells_of(outline.items[0].px, 6, 13).col);  // contents centred
 }
 
 // The port selection is 24 rows high with its frame; 23 fit above the status
 // line once a blank row above its label goes.
 TEST(TtyPlan, ATallBoxLosesBlankRowsNotControls) {
-    DialogSpec spec = Dialog(246, 175,
+    DialogOutline outline = Dialog(246, 175,
                              {Text(44, 22, 90, 10, "Port disponibles"), Text(43, 35, 185, 99, ""),
                               Text(134, 154, 50, 14, "OK", TextFlow::button)});
-    DialogPlan full = plan_dialog(spec, 80, 40);
-    DialogPlan fitted = plan_dialog(spec, 80, 23);
+    DialogPlan full = plan_dialog(outline, 80, 40);
+    DialogPlan fitted = plan_dialog(outline, 80, 23);
     EXPECT_EQ(full.rows, 24);
     EXPECT_EQ(fitted.rows, 23);
     EXPECT_EQ(fitted.items[0].row, full.items[0].row - 1);
     EXPECT_EQ(fitted.items[2].row - fitted.items[1].row, full.items[2].row - full.items[1].row);
-    DialogPlan least = plan_dialog(spec, 80, 5);
+    DialogPlan least = plan_dialog(outline, 80, 5);
     EXPECT_GT(least.rows, 5);  // never less than its controls need
 }
 
 TEST(TtyText, ButtonsShowTheSameFaceInEveryBox) {
     EXPECT_EQ(button_face("Yes", true), "< Yes >");
     EXPECT_EQ(button_face("No", false), "[ No ]");
-    EXPECT_TRUE(shows_whole(ItemSpec{{}, "Annuler", TextFlow::button}, CellRect{0, 0, 1, 9}));
-    EXPECT_FALSE(shows_whole(ItemSpec{{}, "Annuler", TextFlow::button}, CellRect{0, 0, 1, 8}));
+    EXPECT_TRUE(shows_whole(ItemOutline{{}, "Annuler", TextFlow::button}, CellRect{0, 0, 1, 9}));
+    EXPECT_FALSE(shows_whole(ItemOutline{{}, "Annuler", TextFlow::button}, CellRect{0, 0, 1, 8}));
 }
 
 TEST(TtyText, MnemonicPositionInTheShownText) {

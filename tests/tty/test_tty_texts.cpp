@@ -50,25 +50,25 @@ public:
 
 private:
     void check(HWND box) {
-        tty::DialogSpec spec = tty::dialog_spec(box);
+        tty::DialogOutline outline = tty::dialog_outline(box);
         std::string name = describe_window(box);
         // Windows widens a message box to its caption: the box itself, not
         // only its drawing, holds the caption.
         DialogState *d = dialog_state(box);
         if (d && d->message_box &&
-            tty::cells_from_pixels(spec.width, spec.base_x) < static_cast<int>(spec.caption.size()) + 2)
+            tty::cells_from_pixels(outline.width, outline.base_x) < static_cast<int>(outline.caption.size()) + 2)
             faults.push_back(name + ": the message box is narrower than its caption");
         for (Screen s : screens) {
-            tty::DialogPlan plan = tty::plan_dialog(spec, s.cols, s.rows - 1);
+            tty::DialogPlan plan = tty::plan_dialog(outline, s.cols, s.rows - 1);
             std::string where = name + " at " + std::to_string(s.cols) + "x" + std::to_string(s.rows) + ": ";
             if (plan.cols > s.cols || plan.rows > s.rows - 1)
                 faults.push_back(where + "box of " + std::to_string(plan.cols) + "x" + std::to_string(plan.rows) +
                                  " does not fit");
-            if (!spec.caption.empty() && static_cast<int>(spec.caption.size()) + 4 > plan.cols)
-                faults.push_back(where + "caption \"" + cp1252_to_utf8(spec.caption) + "\" is cut");
-            for (size_t i = 0; i < spec.items.size(); ++i)
-                if (!tty::shows_whole(spec.items[i], plan.items[i]))
-                    faults.push_back(where + "\"" + cp1252_to_utf8(spec.items[i].text) + "\" is cut in " +
+            if (!outline.caption.empty() && static_cast<int>(outline.caption.size()) + 4 > plan.cols)
+                faults.push_back(where + "caption \"" + cp1252_to_utf8(outline.caption) + "\" is cut");
+            for (size_t i = 0; i < outline.items.size(); ++i)
+                if (!tty::shows_whole(outline.items[i], plan.items[i]))
+                    faults.push_back(where + "\"" + cp1252_to_utf8(outline.items[i].text) + "\" is cut in " +
                                      std::to_string(plan.items[i].cols) + "x" + std::to_string(plan.items[i].rows));
         }
     }

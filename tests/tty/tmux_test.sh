@@ -21,53 +21,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-screen() { "${T[@]}" capture-pane -p -t t; }
-screen_e() { "${T[@]}" capture-pane -p -e -t t; }
-pane() { "${T[@]}" display -p -t t "$1"; }
-keys() { "${T[@]}" send-keys -t t "$@"; }
-
-fail() {
-    echo "FAIL [$case_name]: $*"
-    echo "--- screen:"
-    screen
-    echo "--- transcript:"
-    cat "$work/t.jsonl" 2>/dev/null
-    exit 1
-}
-
-# Polls the screen until it shows text (fixed string), at most 10 s.
-wait_for() {
-    local i
-    for ((i = 0; i < 100; i++)); do
-        screen | grep -qF -- "$1" && return 0
-        sleep 0.1
-    done
-    fail "the screen never showed \"$1\""
-}
-
-# Polls until the screen no longer shows text, at most 10 s.
-wait_gone() {
-    local i
-    for ((i = 0; i < 100; i++)); do
-        screen | grep -qF -- "$1" || return 0
-        sleep 0.1
-    done
-    fail "the screen still shows \"$1\""
-}
-
-# The same for an extended regular expression.
-wait_re() {
-    local i
-    for ((i = 0; i < 100; i++)); do
-        screen | grep -qE -- "$1" && return 0
-        sleep 0.1
-    done
-    fail "the screen never showed /$1/"
-}
-
-shows() { screen | grep -qF -- "$1"; }
-expect_shown() { shows "$1" || fail "expected \"$1\" on the screen"; }
-expect_hidden() { ! shows "$1" || fail "did not expect \"$1\" on the screen"; }
+. "$(dirname "$0")/../support/tmux_screen.sh"
 
 # A session of cols x rows with an interactive shell in the medium folder,
 # the terminal settings saved for the check after the run.

@@ -2,7 +2,7 @@
 # its start-up cases, in the same prefix and wineserver: the version resource
 # and manifest, then complete setup and complete deletion as a user answers
 # them, with the files, the spooler and the exit code checked after each run.
-# Uses run.sh's helpers (begin_case, start_program, expect_box, expect_exit...).
+# Uses run.sh's helpers (begin_case, start_program, expect_box, await_exit...).
 
 # The copy dialogs live half a second: on a busy machine the driver must get
 # the processor before the program does. Wine maps no Windows priority onto
@@ -17,20 +17,6 @@ drive() {
     fail "the program's windows differ from what is expected (driver output above)"
   fi
   [ -z "${VERBOSE:-}" ] || sed 's/^/      /' "$drv_out"
-}
-
-# await_exit CODE: the program ends by itself with CODE once its last window
-# is answered.
-await_exit() {
-  local code=0 deadline=$((SECONDS + 30))
-  while kill -0 "$program_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.05; done
-  if kill -0 "$program_pid" 2>/dev/null; then
-    show_state
-    fail "SetupOrdane still runs after its last window was answered"
-  fi
-  wait "$program_pid" || code=$?
-  program_pid=""
-  [ "$code" = "$1" ] || { show_state; fail "exit code $code, expected $1"; }
 }
 
 end_case() { pass "$case_started" "$case_name  [$case_command]"; }

@@ -193,16 +193,22 @@ expect_box() {
   [ -z "${VERBOSE:-}" ] || sed 's/^/      /' "$drv_out"
 }
 
-expect_exit() {
+# await_exit CODE: the program ends by itself with CODE once its last window
+# is answered.
+await_exit() {
   local code=0 deadline=$((SECONDS + 30))
   while kill -0 "$program_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.05; done
   if kill -0 "$program_pid" 2>/dev/null; then
     show_state
-    fail "SetupOrdane still runs after the last box was answered"
+    fail "SetupOrdane still runs after its last window was answered"
   fi
   wait "$program_pid" || code=$?
   program_pid=""
   [ "$code" = "$1" ] || { show_state; fail "exit code $code, expected $1"; }
+}
+
+expect_exit() {
+  await_exit "$1"
   pass "$case_started" "$case_name  [$case_command]"
 }
 

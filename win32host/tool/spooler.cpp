@@ -17,24 +17,8 @@
 namespace w32h::tool {
 namespace {
 
-std::string quoted(const std::string &ansi) {
-    std::string out = "\"";
-    for (unsigned char c : cp1252_to_utf8(ansi)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string quoted(const std::optional<std::string> &ansi) { return ansi ? quoted(*ansi) : "null"; }
+std::string quoted(const std::string &ansi) { return json_quoted(ansi); }
+std::string quoted(const std::optional<std::string> &ansi) { return ansi ? json_quoted(*ansi) : "null"; }
 
 template <class T, class Each>
 std::string array(const std::vector<T> &items, Each each) {
