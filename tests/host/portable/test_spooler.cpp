@@ -223,6 +223,11 @@ TEST_F(SpoolerDriver, PrinterNamesAndSettingsWindowsRefuses) {
     for (const char *name : {"", "Left,Right", "Back\\Slash"}) {
         PRINTER_INFO_2A info = PrinterInfo();
         info.pPrinterName = const_cast<LPSTR>(name);
+        if (RunningUnderWine() && *name) {
+            // Wine 8 accepts such a name and, deleted again, leaves a broken entry in its registry.
+            std::printf("known Wine gap: AddPrinterA accepts '%s' (not tried under Wine)\n", name);
+            continue;
+        }
         ExpectWindows(ERROR_INVALID_PRINTER_NAME, AddPrinterError(info), "AddPrinterA named '" + std::string(name) + "'");
     }
     PRINTER_INFO_2A processor = PrinterInfo();
