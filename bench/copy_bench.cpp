@@ -1,12 +1,14 @@
-// copy_bench.cpp - the cost of the copy dialog against dd: copies one file of
-// 64 MiB (or the size given in MiB) with the copy dialog over win32host
-// (script front-end, virtual clock) and with "dd bs=1024" on the same disk,
-// each twice in turn, and prints the best time of each and their ratio.
+// copy_bench.cpp - the cost of the copy dialog against dd and cp: copies one
+// file of 64 MiB (or the size given in MiB) with the copy dialog over win32host
+// (script front-end, virtual clock), with "dd bs=1024" (its block size) and
+// with cp on the same file system, in turn, ROUNDS times (default 5), and
+// prints the median of each and the dialog's ratio to dd. Usage: copy_bench [MiB [ROUNDS]]
 #include <windows.h>
 #include <commctrl.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "deploy.h"
 #include "frontend.h"
@@ -58,17 +61,30 @@ double TimeCopyDialog() {
     return seconds;
 }
 
-double TimeDd(const fs::path &from, const fs::path &to) {
-    std::string command = "dd if='" + from.string() + "' of='" + to.string() + "' bs=1024 status=none";
+double TimeCommand(const std::string &command) {
     auto start = clock_type::now();
-    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "dd failed\n"), std::exit(1);
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str()), std::exit(1);
     return Seconds(start);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Each copy starts on an empty target folder with no dirty pages left from
+// the one before, so that none pays for another's write-back or unlinking.
+void Settle(const fs::path &target) {
+    for (const char *name : {"big.bin", "dd.bin", "cp.bin"}) fs::remove(target / name);
+    sync();
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
     size_t mib = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 64;
+    int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     fs::path dir = fs::temp_directory_path() / ("copy-bench-" + std::to_string(getpid()));
     fs::create_directories(dir / "medium" / "src");
     w32h::Config cfg;
@@ -84,13 +100,20 @@ int main(int argc, char **argv) {
     fs::path source = dir / "medium" / "src" / "big.bin";
     fs::path target = dir / "machine" / "drive_c" / "WINNT" / "system32" / "spool" / "DRIVERS" / "W32X86";
     WriteRandomFile(source, mib);
-    double best_dd = 1e9, best_dialog = 1e9;
-    for (int round = 0; round < 2; ++round) {
-        best_dd = std::min(best_dd, TimeDd(source, target / "dd.bin"));
-        best_dialog = std::min(best_dialog, TimeCopyDialog());
+    std::string from = "'" + source.string() + "'";
+    std::vector<double> dialog, dd, cp;
+    for (int round = 0; round < rounds; ++round) {
+        Settle(target);
+        dd.push_back(TimeCommand("dd if=" + from + " of='" + (target / "dd.bin").string() + "' bs=1024 status=none"));
+        Settle(target);
+        cp.push_back(TimeCommand("cp " + from + " '" + (target / "cp.bin").string() + "'"));
+        Settle(target);
+        dialog.push_back(TimeCopyDialog());
     }
-    std::printf("%zu MiB: copy dialog %.3f s, dd bs=1024 %.3f s, ratio %.2f\n", mib, best_dialog, best_dd,
-                best_dialog / best_dd);
+    Settle(target);
+    double m_dialog = Median(dialog), m_dd = Median(dd), m_cp = Median(cp);
+    std::printf("%zu MiB, median of %d: copy dialog %.3f s, dd bs=1024 %.3f s, cp %.3f s, ratio to dd %.2f\n", mib,
+                rounds, m_dialog, m_dd, m_cp, m_dialog / m_dd);
     fs::current_path(dir.parent_path());
     fs::remove_all(dir);
     return 0;
