@@ -75,7 +75,7 @@ SetupOrdane performance, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) CPUs, load a
 | (c) complete setup in tmux, real clock, median of $tmux_runs | overhead $c_cell | < 5 % | $c_verdict |
 | (d) $exe | $size bytes, $subsystem subsystem | none set | - |
 EOF
-cat <<EOF
+cat <<NOTE
 
 (a) the same random file, warm in the page cache, copied to a fresh target on the same file system each time
     (not synced; a sync between copies, untimed); rounds in turn dd, cp, dialog; medians.
@@ -85,3 +85,4 @@ cat <<EOF
     timer, the copy dialog's timer per file, the pause before the completion dialog, from the sources) and less the
     time from the screen capture that showed each question to the keys (an upper bound on the overhead).
 (d) stat of the MinSizeRel, static, stripped build; subsystem from the PE header.
+NOTE
