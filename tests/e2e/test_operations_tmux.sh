@@ -31,7 +31,7 @@ expect_exit() {
 }
 
 "${T[@]}" new-session -d -s t -x 100 -y 30 -c "$medium" \
-    env -i HOME="$work" PATH="$PATH" TERM=tmux-256color LANG=C.UTF-8 PS1='$ ' bash --norc --noprofile -i
+    env -i HOME="$work" HISTFILE=/dev/null PATH="$PATH" TERM=tmux-256color LANG=C.UTF-8 PS1='$ ' bash --norc --noprofile -i
 wait_for '$'
 run() {
     keys -l -- "clear; env WIN32HOST_PREFIX=$work/prefix WIN32HOST_WINVER=nt40 WIN32HOST_TRANSCRIPT=$work/t.jsonl $program $*; echo \"[exit \$?]\""

@@ -27,7 +27,7 @@ trap cleanup EXIT
 # the terminal settings saved for the check after the run.
 start() {
     "${T[@]}" new-session -d -s t -x "$1" -y "$2" -c "$medium" \
-        env -i HOME="$work" PATH="$PATH" TERM=tmux-256color PS1='$ ' bash --norc --noprofile -i
+        env -i HOME="$work" HISTFILE=/dev/null PATH="$PATH" TERM=tmux-256color PS1='$ ' bash --norc --noprofile -i
     wait_for '$'
     type_line 's0=$(stty -g); clear'
     sleep 0.2
