@@ -497,7 +497,7 @@ struct ProgramRun {
     int status = 0;
 };
 
-// The answers serve either path: Yes to the confirmation, the port, then
+// The answers serve every path: Yes to the confirmation, the port, then
 // Enter for whatever waits (the default button of each box and dialog).
 std::string answers(bool setup) {
     std::string out = setup ? "yes\nselect LPT1:;ok\n" : "yes\n";
@@ -564,8 +564,11 @@ int pairs(const Options &o) {
         bool installed = pair % 2 == 0;
         auto delay = std::chrono::microseconds(std::uniform_int_distribution<long>(0, 100000)(random));
         bool removal_first = random() % 2;
+        // Every fourth pair is two setups, both registering one driver.
+        bool two_setups = pair % 4 == 0;
+        const char *other = two_setups ? "second setup" : "deletion";
         std::string context = "pair " + std::to_string(pair) + " (" + winver + (installed ? ", installed" : "") + ", " +
-                              (removal_first ? "deletion" : "setup") + " first by " + std::to_string(delay.count()) +
+                              (removal_first ? other : "setup") + " first by " + std::to_string(delay.count()) +
                               " us, seed " + std::to_string(o.seed) + ")";
         ProgramRun setup, removal;
         for (auto [run, name] : {std::pair{&setup, "setup"}, std::pair{&removal, "removal"}}) {
@@ -581,14 +584,14 @@ int pairs(const Options &o) {
             check_program(setup, "installing setup", problems);
         }
         ProgramRun &first = removal_first ? removal : setup, &second = removal_first ? setup : removal;
-        start_program(first, prefix, winver, &first == &setup);
+        start_program(first, prefix, winver, &first == &setup || two_setups);
         std::this_thread::sleep_for(delay);
-        start_program(second, prefix, winver, &second == &setup);
+        start_program(second, prefix, winver, &second == &setup || two_setups);
         auto deadline = Clock::now() + std::chrono::seconds(60);
         setup.status = wait_until(setup.pid, deadline);
         removal.status = wait_until(removal.pid, deadline);
-        std::string shown = "setup:" + check_program(setup, "setup", problems) +
-                            " / deletion:" + check_program(removal, "deletion", problems);
+        std::string shown = "setup:" + check_program(setup, "setup", problems) + " / " + other + ":" +
+                            check_program(removal, other, problems);
         ToolRun list = tool(prefix, winver, {"spooler", "list"});
         shown += list.out.find("\"Ordane Garnet\"") != std::string::npos ? " => installed" : " => none";
         std::printf("%s: %s\n", context.c_str(), shown.c_str());
