@@ -425,7 +425,7 @@ private:
 
 struct Options {
     unsigned long seed = std::random_device{}();
-    long writes = 200, iterations = 60, max_delay_ms = 100, pairs = 5;
+    long writes = 200, iterations = 60, max_delay_ms = 250, pairs = 5;
 };
 
 long count_of(const fs::path &file) {
