@@ -522,7 +522,7 @@ void start_program(ProgramRun &run, const fs::path &prefix, const std::string &w
 // What a run showed, in short, or its faults.
 std::string check_program(const ProgramRun &run, const char *name, std::vector<std::string> &problems) {
     std::string shown;
-    if (!exited_with(run.status, 1))
+    if (!exited_with(run.status, 1) || !testrun::read_file(run.err).empty())
         problems.push_back(std::string(name) + ": " + describe(run.status) + ": " + testrun::read_file(run.err));
     std::istringstream lines(testrun::read_file(run.transcript));
     for (std::string line; std::getline(lines, line);) {
