@@ -6,7 +6,9 @@
 #include <winspool.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -194,7 +196,10 @@ void copy_file(const std::string &from_windows, const std::string &to_windows) {
     std::string from = to_host_path(from_windows), to = to_host_path(to_windows);
     if (from == to) return;
     std::ifstream in(from, std::ios::binary);
-    std::string tmp = to + ".spl-tmp";
+    // A temporary file of this call's own: two processes installing one
+    // driver at once must not write into, or rename away, each other's copy.
+    static std::atomic<unsigned> calls{0};
+    std::string tmp = to + "." + std::to_string(getpid()) + "-" + std::to_string(++calls) + ".spl-tmp";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out << in.rdbuf();

@@ -1,8 +1,8 @@
 // test_spooler_store.cpp - the print spooler as win32host keeps it: the ports
 // of a new machine, driver files copied into the version folder on the NT
 // family and left in place on Windows 95, the forms a driver's INI data file
-// declares, a damaged store refused and kept, two processes on one store, a
-// process killed inside a call, and WIN32HOST_FAIL on each spooler function.
+// declares, a damaged store refused and kept, two processes on one store or
+// one driver, a process killed inside a call, WIN32HOST_FAIL on each function.
 #include <winspool.h>
 
 #include <gtest/gtest.h>
@@ -193,6 +193,36 @@ TEST_F(SpoolerStore, TwoProcessesShareOneStore) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     EXPECT_EQ(58u, port_names().size());
+}
+
+// Two processes registering one driver at once, as two setups would: every
+// call succeeds and the installed files are whole. Each copy into the version
+// folder goes through a temporary file of its own.
+TEST_F(SpoolerStore, TwoProcessesRegisterOneDriverAtOnce) {
+    const std::string big(4 << 20, 'd');
+    put_driver_file("Drv.dll", big);
+    put_driver_file("Data.ini", "data");
+    put_driver_file("Ui.dll", "ui");
+    port_names();  // the store exists before the race
+    std::vector<pid_t> children;
+    for (int child = 0; child < 2; ++child) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            for (int i = 0; i < 10; ++i)
+                if (!add_driver("Drv.dll", "Data.ini", "Ui.dll")) _exit(10 + static_cast<int>(GetLastError() % 100));
+            _exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(0, WEXITSTATUS(status)) << "a call failed with 10 + its error";
+    }
+    EXPECT_EQ(big, testrun::read_file(host(driver_folder() + "\\3\\Drv.dll")));
+    for (const auto &entry : fs::directory_iterator(host(driver_folder() + "\\3")))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find("spl-tmp")) << entry.path();
 }
 
 // A process killed between its changes and its commit leaves the last
