@@ -1,9 +1,8 @@
-// test_fault_matrix.cpp - every Win32 call that SetupOrdane makes in a run
-// made to fail, one at a time: the four operations on a Windows 2000 (NT
-// family, detected) and a Windows 98 machine that hold an earlier installation
-// and the user's own files. Each run must end by itself with the answers it
-// was given, show the message and caption of that failure, exit with the
-// right code, and leave every file of the user's either in place or backed up.
+// test_fault_matrix.cpp - every Win32 call that SetupOrdane makes in a run made
+// to fail, one at a time: the four operations on a detected Windows 2000 and a
+// Windows 98 machine holding an earlier installation and the user's files. Each
+// run must end by itself on its answers, show that failure's message and
+// caption, exit with the right code, and keep every user file or its backup.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -238,11 +237,11 @@ struct Fault {
 // The site of trace[index], walking the calls that come before it.
 Fault SiteOf(const std::vector<Call> &trace, size_t index, Mode mode, const Row &row) {
     const Call &c = trace[index];
-    bool started = false;      // the dispatch timer has fired
-    int boxes = 0;             // DialogBoxParamA calls so far, this one included
-    bool message_box = false;  // the last box asked for was a message box
-    int in_copy = 0;           // CreateFileA calls inside the current copy dialog
-    bool removal_open = false;
+    bool started = false;         // the dispatch timer has fired
+    int boxes = 0;                // DialogBoxParamA calls so far, this one included
+    bool message_box = false;     // the last box asked for was a message box
+    int in_copy = 0;              // CreateFileA calls inside the current copy dialog
+    bool printer_opened = false;  // the spooler has been asked for the printer
     int delete_files = 0;
     int adjust = 0;
     for (size_t i = 0; i <= index; ++i) {
@@ -254,7 +253,7 @@ Fault SiteOf(const std::vector<Call> &trace, size_t index, Mode mode, const Row 
         if (t.function == "DialogBoxParamA") ++boxes, message_box = false, in_copy = 0;
         if (t.function == "MessageBoxA") message_box = true;
         if (t.function == "CreateFileA" && t.where == "dialog 602") ++in_copy;
-        if (t.function == "OpenPrinterA") removal_open = true;
+        if (t.function == "OpenPrinterA") printer_opened = true;
         if (t.function == "DeleteFileA") ++delete_files;
         if (t.function == "AdjustTokenPrivileges") ++adjust;
     }
@@ -283,7 +282,8 @@ Fault SiteOf(const std::vector<Call> &trace, size_t index, Mode mode, const Row 
     if (f == "DialogBoxParamA") return dialog();
     if (f == "EnumPortsA" || (f == "GlobalAlloc" && c.where == "dialog 608")) return {Site::port_list};
     if (f == "GetSystemDirectoryA" || f == "GetPrinterDriverDirectoryA") return {Site::folders};
-    if (f == "GlobalAlloc") return removal_open ? Fault{} : Fault{Site::folders};  // the driver's data file: not needed
+    if (f == "GlobalAlloc")
+        return printer_opened ? Fault{} : Fault{Site::folders};  // after it: the data file query, not needed
     if (f == "OpenPrinterA") return {IsSetup(mode) ? Site::clean_up : Site::open_printer};
     if (f == "DeletePrinter") return {IsSetup(mode) ? Site::clean_up : Site::delete_printer};
     if (f == "DeletePrinterDriverA") return IsSetup(mode) ? Fault{} : Fault{Site::delete_driver};
@@ -308,7 +308,7 @@ Fault SiteOf(const std::vector<Call> &trace, size_t index, Mode mode, const Row 
     if (f == "OpenProcessToken" || f == "LookupPrivilegeValueA" || f == "InitiateSystemShutdownA" ||
         f == "ExitWindowsEx" || (f == "AdjustTokenPrivileges" && adjust == 1))
         return {Site::restart_refused};
-    return {};  // existence tests, ClosePrinter, icons, strings, the driver information
+    return {};  // existence tests (a file that cannot be opened still exists), ClosePrinter, icons, strings
 }
 
 // ---- what the run must then show and do -------------------------------------------
