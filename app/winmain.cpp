@@ -102,9 +102,15 @@ LRESULT CALLBACK MainWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
 }
 
 VOID CALLBACK DispatchTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dwTime) {
+    static BOOL s_bStarted = FALSE;
+
     (void)uMsg;
     (void)dwTime;
     KillTimer(hWnd, idEvent);
+    /* Should the timer outlive KillTimer, its next ticks arrive inside the
+     * job's own dialogs: the job still runs once. */
+    if (s_bStarted) return;
+    s_bStarted = TRUE;
     if (g_RunRequest.nMode == MODE_SHOW_SYNTAX)
         ShowSyntax(hWnd);
     else if (g_RunRequest.nMode >= MODE_COMPLETE_SETUP && g_RunRequest.nMode <= MODE_COMPLETE_DELETION)

@@ -91,12 +91,17 @@ int BuildPath(LPSTR pszBuffer, LPCSTR pszFolder, LPCSTR pszSeparator, LPCSTR psz
     return 1;
 }
 
-/* A file that another program holds so that even this open is refused
- * still exists. */
+/* Only a file that is not found is absent: one that another program holds,
+ * or that cannot be opened for any other reason, still exists, so that it
+ * is backed up before anything is copied over it. */
 int TargetFileExists(LPCSTR pszPath) {
     HANDLE hFile = CreateFileA(pszPath, 0, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD dwError;
 
-    if (hFile == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    if (hFile == INVALID_HANDLE_VALUE) {
+        dwError = GetLastError();
+        return dwError != ERROR_FILE_NOT_FOUND && dwError != ERROR_PATH_NOT_FOUND;
+    }
     CloseHandle(hFile);
     return 1;
 }
@@ -115,11 +120,13 @@ int DeployFile(HWND hOwner, const FileRecord *pFile) {
     char szTarget[PATH_BUFFER_SIZE];
     /* A path that does not fit names no file; the copy then reports it. */
     int nFits = BuildPath(szTarget, g_pszCurrentTargetFolder, "\\", pFile->pszFileName);
+    CopyRequest backup = {COPY_MODE_BACKUP, pFile, g_pszCurrentTargetFolder};
 
     if (nFits && TargetFileExists(szTarget) && !ShouldReplace(hOwner, pFile)) return 1;
-    if (nFits && TargetFileExists(szTarget) && !RunCopy(hOwner, COPY_MODE_BACKUP, pFile) &&
-        !AskToContinue(hOwner, pFile, IDS_BACKUP_FAILED_CONTINUE))
-        return 0;
+    /* A file whose backup was not made is never copied over: Yes goes on
+     * with the next file and keeps this one as it is. */
+    if (nFits && TargetFileExists(szTarget) && RunCopyDialog(hOwner, &backup) != 1)
+        return AskToContinue(hOwner, pFile, IDS_BACKUP_FAILED_CONTINUE);
     if (!RunCopy(hOwner, COPY_MODE_INSTALL, pFile)) return AskToContinue(hOwner, pFile, IDS_COPY_FAILED_CONTINUE);
     return 1;
 }

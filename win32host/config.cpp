@@ -109,6 +109,7 @@ std::optional<std::string> load_config(Config &c) {
     if (auto err = load_ui(c)) return err;
     c.fail_rules = env("WIN32HOST_FAIL").value_or("");
     if (auto err = parse_fail_rules(c.fail_rules)) return "WIN32HOST_FAIL: " + *err;
+    c.calls_path = env_nonempty("WIN32HOST_CALLS");
     c.cmdline = env("WIN32HOST_CMDLINE");
     if (auto screen = env_nonempty("WIN32HOST_SCREEN")) {
         auto size = parse_screen(*screen);

@@ -1,7 +1,11 @@
 // failpoints.cpp - WIN32HOST_FAIL: makes the Nth call of a named Win32
 // function fail with a chosen error, so that tests reach the program's
-// failure paths (class registration, window creation, allocation, version).
+// failure paths (class registration, window creation, allocation, version);
+// WIN32HOST_CALLS lists every such call, so a test knows each N it can fail.
 #include "host.h"
+#include "window_model.h"
+
+#include <cstdio>
 
 #include <algorithm>
 #include <array>
@@ -66,6 +70,23 @@ std::vector<Rule> &rules() {
 std::map<std::string, unsigned long, std::less<>> &counts() {
     static std::map<std::string, unsigned long, std::less<>> c;
     return c;
+}
+
+// WIN32HOST_CALLS: one line per failable call as it happens, so that the
+// list is whole up to the last call even when the process dies.
+void record_call(const char *function, unsigned long call) {
+    static std::FILE *out = nullptr;
+    static bool opened = false;
+    const auto &path = config().calls_path;
+    if (!path) return;
+    if (!opened) {
+        opened = true;
+        out = std::fopen(path->c_str(), "w");
+    }
+    if (!out) return;
+    HWND modal = innermost_modal();
+    std::fprintf(out, "%s %lu %s\n", function, call, modal ? window_label(modal).c_str() : "none");
+    std::fflush(out);
 }
 
 // Blanks around names and numbers are allowed; only spaces count.
@@ -135,10 +156,8 @@ void reset_fail_rules() {
 
 Fault injected_fault(const char *function, DWORD default_error) {
     auto &r = rules();
-    if (r.empty()) return Fault::none;
-    bool named = std::any_of(r.begin(), r.end(), [&](const Rule &x) { return x.function == function; });
-    if (!named) return Fault::none;
     unsigned long call = ++counts()[function];
+    record_call(function, call);
     for (const Rule &rule : r)
         if (rule.function == function && rule.call == call) {
             if (rule.short_count) return Fault::short_count;

@@ -37,6 +37,7 @@ struct Config {
     std::optional<std::string> transcript_path;  // "-" or empty: standard output
     ClockMode clock = ClockMode::virtual_;
     std::string fail_rules;  // WIN32HOST_FAIL as given
+    std::optional<std::string> calls_path;  // WIN32HOST_CALLS: where failable calls are listed
     std::optional<std::string> cmdline;
     int screen_width = 1024;
     int screen_height = 768;

@@ -90,16 +90,40 @@ TEST_F(Passes, PolicyTwoWithTheMediumFileMissingShows116AndKeepsTheFile) {
     EXPECT_EQ("old", ReadHost(Target("Ordane.ini")));
 }
 
-TEST_F(Passes, AFailedBackupAnsweredYesStillInstalls) {
+// The file that could not be backed up is the only copy of its content: Yes
+// goes on with the next file and leaves this one as it is.
+TEST_F(Passes, AFailedBackupAnsweredYesKeepsTheFileAndGoesOn) {
     WriteHost(Medium("PavoUI.dll"), "new");
     WriteHost(Target("PavoUI.dll"), "old");
     ASSERT_FALSE(w32h::parse_fail_rules("WriteFile#1"));
     EXPECT_EQ(1, Deploy(kAlways, "ok\nyes\n"));
     EXPECT_EQ((std::vector<std::string>{"602 Save...", "PavoUI.dll|Cannot copy : failure while writing data...",
-                                        std::string("PavoUI.dll|") + kQuestion25, "602 Setup..."}),
+                                        std::string("PavoUI.dll|") + kQuestion25}),
               Shown());
-    EXPECT_EQ("new", ReadHost(Target("PavoUI.dll")));
+    EXPECT_EQ("old", ReadHost(Target("PavoUI.dll")));
     EXPECT_EQ("<missing>", ReadHost(Target("PavoUI.bku")));
+}
+
+// A backup copy dialog that cannot be made has made no backup either.
+TEST_F(Passes, ABackupDialogThatCannotBeMadeAsksAndKeepsTheFile) {
+    WriteHost(Medium("PavoUI.dll"), "new");
+    WriteHost(Target("PavoUI.dll"), "old");
+    ASSERT_FALSE(w32h::parse_fail_rules("DialogBoxParamA#1"));
+    EXPECT_EQ(1, Deploy(kAlways, "yes\n"));
+    EXPECT_EQ((std::vector<std::string>{std::string("PavoUI.dll|") + kQuestion25}), Shown());
+    EXPECT_EQ("old", ReadHost(Target("PavoUI.dll")));
+}
+
+// Only a file that is not found is absent: one that cannot be opened for
+// another reason is backed up before the medium's copy takes its place.
+TEST_F(Passes, AnExistingFileThatCannotBeOpenedIsStillBackedUp) {
+    WriteHost(Medium("PavoUI.dll"), "new");
+    WriteHost(Target("PavoUI.dll"), "old");
+    ASSERT_FALSE(w32h::parse_fail_rules("CreateFileA#1"));
+    EXPECT_EQ(1, Deploy(kAlways, ""));
+    EXPECT_EQ((std::vector<std::string>{"602 Save...", "602 Setup..."}), Shown());
+    EXPECT_EQ("new", ReadHost(Target("PavoUI.dll")));
+    EXPECT_EQ("old", ReadHost(Target("PavoUI.bku")));
 }
 
 TEST_F(Passes, AFailedBackupAnsweredNoStopsBeforeTheInstallCopy) {
@@ -118,11 +142,9 @@ TEST_F(Passes, ATargetHeldByAnotherProcessCountsAsExisting) {
     WriteHost(Target("PavoUI.dll"), "held");
     LockingProcess other("C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86\\PavoUI.dll");
     ASSERT_TRUE(other.holding());
-    EXPECT_EQ(0, Deploy(kAlways, "ok\nyes\nok\nno\n"));
+    EXPECT_EQ(1, Deploy(kAlways, "ok\nyes\n"));
     EXPECT_EQ((std::vector<std::string>{"602 Save...", "PavoUI.dll|Cannot copy : source file can't be opened...",
-                                        std::string("PavoUI.dll|") + kQuestion25, "602 Setup...",
-                                        "PavoUI.dll|Cannot copy : target file can't be created...",
-                                        std::string("PavoUI.dll|") + kQuestion27}),
+                                        std::string("PavoUI.dll|") + kQuestion25}),
               Shown());
     EXPECT_EQ("held", ReadHost(Target("PavoUI.dll")));
     EXPECT_EQ(std::vector<fs::path>{"PavoUI.dll"}, FolderEntries(DriverFolder()));
