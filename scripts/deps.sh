@@ -14,6 +14,8 @@ if [ "$want" = test ]; then
   select_wine || { echo "deps: $wine_reason" >&2; exit 1; }
   packages+=(libgtest-dev googletest g++-mingw-w64-i686 tmux)
   packages+=(mtools zip unzip)
+  # The fuzz targets: clang and its libFuzzer runtime (only recommended by clang).
+  packages+=(clang libclang-rt-14-dev)
   if [ "$wine_bits" = 32 ]; then
     packages+=(wine32:i386)
   else

@@ -21,6 +21,15 @@ for preset in native sanitize; do
   echo "-- $preset: $((SECONDS - started)) s"
 done
 
+# The libFuzzer targets of tests/fuzz, 10 seconds each (6 targets; with the
+# build about 2-3 minutes on 2 cores); fails on any crash, leak, undefined
+# behaviour or hang. Longer campaigns: scripts/fuzz.sh.
+echo "== fuzz"
+started=$SECONDS
+cmake --preset fuzz -DSETUPORDANE_WERROR=ON >/dev/null
+bash scripts/fuzz.sh 10
+echo "-- fuzz: $((SECONDS - started)) s"
+
 windows_presets=(mingw)
 [ "$wine_bits" = 32 ] || windows_presets+=(mingw64)
 for preset in "${windows_presets[@]}"; do

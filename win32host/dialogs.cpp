@@ -467,9 +467,13 @@ std::optional<DialogLayout> parse_dialog_template(const BYTE *data, size_t size)
         std::u16string font = r.wide_string();
         layout.font = utf16_to_cp1252(font.data(), font.size());
     }
-    layout.items.resize(count);
-    for (DialogItemLayout &item : layout.items)
+    // Items are kept as they are read: the count alone must not make a short
+    // template cost the memory of 65535 items.
+    for (WORD i = 0; i < count; ++i) {
+        DialogItemLayout item;
         if (!read_item(r, extended, item)) return std::nullopt;
+        layout.items.push_back(std::move(item));
+    }
     if (!r.ok()) return std::nullopt;
     return layout;
 }

@@ -47,6 +47,21 @@ void reset_frontend();
 
 enum class Key { enter, escape, tab, shift_tab, up, down, space, home, end, page_up, page_down };
 
+// One answer of an answers script, as the script front-end applies it.
+struct ScriptAction {
+    enum Kind { press, key_press, select, expect, close } kind = press;
+    int id = 0;
+    Key key = Key::enter;
+    std::string text;  // UTF-8
+    size_t line = 0;
+};
+// The actions of each line of an answers script that has any. At the first
+// malformed line: nothing, and the reason ("SOURCE line N: ...") in error.
+// The script front-end ends the process with that reason; the fuzz tests
+// call the parser alone.
+std::vector<std::vector<ScriptAction>> parse_answers_script(std::string_view script, const std::string &source,
+                                                            std::string &error);
+
 // Each posts the input a real user would produce; the message loop then
 // delivers it through the dialog manager. On failure error says why.
 void user_key(HWND target, Key key);

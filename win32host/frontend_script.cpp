@@ -11,13 +11,7 @@
 namespace w32h {
 namespace {
 
-struct Action {
-    enum Kind { press, key_press, select, expect, close } kind = press;
-    int id = 0;
-    Key key = Key::enter;
-    std::string text;  // UTF-8
-    size_t line = 0;
-};
+using Action = ScriptAction;
 
 // Blanks, and the carriage return of a script written on Windows.
 std::string_view trim(std::string_view s) { return w32h::trim(s, " \t\r"); }
@@ -93,7 +87,11 @@ std::optional<Action> parse_action(std::string_view text, std::string &error) {
 
 class ScriptFrontend : public Frontend {
 public:
-    ScriptFrontend(const std::string &script, std::string source) : source_(std::move(source)) { parse(script); }
+    ScriptFrontend(const std::string &script, std::string source) : source_(std::move(source)) {
+        std::string error;
+        lines_ = parse_answers_script(script, source_, error);
+        if (!error.empty()) host_error(error);
+    }
 
     void idle(HWND waiting, std::optional<uint64_t> deadline) override {
         if (!waiting) {
@@ -108,33 +106,6 @@ public:
     }
 
 private:
-    void parse(const std::string &script) {
-        std::string_view rest = script;
-        if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
-        for (size_t number = 1; !rest.empty(); ++number) {
-            size_t end = rest.find('\n');
-            parse_line(trim(rest.substr(0, end)), number);
-            rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-        }
-    }
-
-    void parse_line(std::string_view line, size_t number) {
-        if (line.empty() || line.front() == '#') return;
-        std::vector<Action> actions;
-        while (!line.empty()) {
-            size_t semi = line.find(';');
-            std::string_view item = trim(line.substr(0, semi));
-            line = semi == std::string_view::npos ? std::string_view{} : line.substr(semi + 1);
-            if (item.empty()) continue;
-            std::string error;
-            auto a = parse_action(item, error);
-            if (!a) host_error(source_ + " line " + std::to_string(number) + ": " + error);
-            a->line = number;
-            actions.push_back(*a);
-        }
-        if (!actions.empty()) lines_.push_back(std::move(actions));
-    }
-
     void next_line(HWND waiting) {
         if (next_ >= lines_.size()) host_error("the answers script ended while " + describe_window(waiting) + " waits");
         pending_.assign(lines_[next_].begin(), lines_[next_].end());
@@ -171,7 +142,42 @@ private:
     std::deque<Action> pending_;
 };
 
+// The actions of one line; false, with the reason, at its first malformed one.
+bool parse_line(std::string_view line, size_t number, std::vector<Action> &actions, std::string &error) {
+    if (line.empty() || line.front() == '#') return true;
+    while (!line.empty()) {
+        size_t semi = line.find(';');
+        std::string_view item = trim(line.substr(0, semi));
+        line = semi == std::string_view::npos ? std::string_view{} : line.substr(semi + 1);
+        if (item.empty()) continue;
+        auto a = parse_action(item, error);
+        if (!a) return false;
+        a->line = number;
+        actions.push_back(*a);
+    }
+    return true;
+}
+
 }  // namespace
+
+std::vector<std::vector<ScriptAction>> parse_answers_script(std::string_view script, const std::string &source,
+                                                            std::string &error) {
+    std::vector<std::vector<ScriptAction>> lines;
+    std::string_view rest = script;
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
+    for (size_t number = 1; !rest.empty(); ++number) {
+        size_t end = rest.find('\n');
+        std::vector<ScriptAction> actions;
+        std::string reason;
+        if (!parse_line(trim(rest.substr(0, end)), number, actions, reason)) {
+            error = source + " line " + std::to_string(number) + ": " + reason;
+            return {};
+        }
+        if (!actions.empty()) lines.push_back(std::move(actions));
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+    }
+    return lines;
+}
 
 std::unique_ptr<Frontend> make_script_frontend(const std::string &script, const std::string &source) {
     return std::make_unique<ScriptFrontend>(script, source);

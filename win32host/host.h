@@ -160,6 +160,10 @@ struct ResourceEntry {
     const BYTE *data = nullptr;
     DWORD size = 0;
 };
+// The records of a .res image, its leading marker record left out; the data
+// of each points into the image. A malformed or truncated record ends the
+// list. register_resources keeps them; the fuzz tests call it alone.
+std::vector<ResourceEntry> read_resource_image(const BYTE *image, size_t size);
 // Finds a resource in the user's language, else English (0x409), else any
 // language; nullptr when none.
 const ResourceEntry *find_resource(const ResourceId &type, const ResourceId &name);

@@ -113,17 +113,9 @@ bool parse_record(const BYTE *image, size_t size, size_t offset, w32h::ResourceE
 
 void parse_image(const std::vector<BYTE> &image) {
     Store &s = store();
-    size_t offset = 0;
-    w32h::ResourceEntry entry;
-    size_t next = 0;
-    while (offset < image.size() && parse_record(image.data(), image.size(), offset, entry, next)) {
-        // The leading empty record (type 0, no data) only marks a 32-bit .res.
-        const bool marker = entry.type.is_number && entry.type.number == 0 && entry.size == 0;
-        if (!marker) {
-            s.entries.push_back(entry);
-            s.known.insert(&s.entries.back());
-        }
-        offset = next;
+    for (const w32h::ResourceEntry &entry : w32h::read_resource_image(image.data(), image.size())) {
+        s.entries.push_back(entry);
+        s.known.insert(&s.entries.back());
     }
 }
 
@@ -280,6 +272,20 @@ int load_string(HINSTANCE instance, UINT id, LPSTR buffer, int cchMax) {
 namespace w32h {
 
 HINSTANCE program_instance() { return the_program_instance; }
+
+std::vector<ResourceEntry> read_resource_image(const BYTE *image, size_t size) {
+    std::vector<ResourceEntry> entries;
+    size_t offset = 0;
+    ResourceEntry entry;
+    size_t next = 0;
+    while (offset < size && parse_record(image, size, offset, entry, next)) {
+        // The leading empty record (type 0, no data) only marks a 32-bit .res.
+        const bool marker = entry.type.is_number && entry.type.number == 0 && entry.size == 0;
+        if (!marker) entries.push_back(entry);
+        offset = next;
+    }
+    return entries;
+}
 
 // Runs before main(); a failure leaves the resources out rather than ending
 // the process.
