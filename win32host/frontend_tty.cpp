@@ -80,7 +80,7 @@ char fold(char c) { return static_cast<char>(std::toupper(static_cast<unsigned c
 
 constexpr mmask_t mouse_events = BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED;
 
-class TtyFrontend : public Frontend {
+class TtyFrontend final : public Frontend {
 public:
     explicit TtyFrontend(const Config &cfg) : french_(cfg.french) { start(); }
     ~TtyFrontend() override { shutdown(); }

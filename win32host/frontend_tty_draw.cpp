@@ -251,7 +251,7 @@ std::string flow_text(const Window &w, TextFlow flow) {
     if (flow == TextFlow::none) return "";
     if (class_is(w, "Static")) {
         std::string text = shown_text(w);
-        if (flow == TextFlow::one_line) text = text.substr(0, text.find_first_of("\r\n"));
+        if (flow == TextFlow::one_line) text.resize(std::min(text.find_first_of("\r\n"), text.size()));
         return text;
     }
     DWORD type = w.style & BS_TYPEMASK;
