@@ -121,8 +121,11 @@ HWND create_dialog_window(const ModalRequest &r, int bx, int by) {
     const DialogLayout &layout = *r.layout;
     DWORD ex = layout.ex_style | ((layout.style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
     RECT in = nonclient_insets(layout.style, ex);
+    // Sizes in pixels of at most 32767 dialog units: the int sums cannot overflow.
+    // NOLINTBEGIN(bugprone-misplaced-widening-cast)
     SIZE_T width = static_cast<SIZE_T>(MulDiv(layout.cx, bx, 4) + in.left + in.right);
     SIZE_T height = static_cast<SIZE_T>(MulDiv(layout.cy, by, 8) + in.top + in.bottom);
+    // NOLINTEND(bugprone-misplaced-widening-cast)
     POINT pos = initial_position(layout, r.owner, bx, by, width, height);
     const char *cls = layout.class_name.empty() ? "#32770" : layout.class_name.c_str();
     return CreateWindowExA(ex, cls, layout.title.c_str(), layout.style & ~WS_VISIBLE, pos.x, pos.y,
@@ -360,6 +363,7 @@ bool group_start(HWND hwnd) { return (find_window(hwnd)->style & WS_GROUP) != 0;
 // controls before the first WS_GROUP belong to the last group, as Windows
 // wraps round the list of controls.
 std::vector<HWND> group_walk(const std::vector<HWND> &kids, size_t at, bool backwards) {
+    if (at >= kids.size()) return {};
     size_t n = kids.size(), start = at;
     for (size_t step = 0; step < n && !group_start(kids[start]); ++step) start = (start + n - 1) % n;
     std::vector<HWND> group{kids[start]};
@@ -545,7 +549,7 @@ namespace {
 INT_PTR run_resource_template(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
     HRSRC res = FindResourceA(instance, name, RT_DIALOG);
     if (!res) return -1;
-    auto *data = static_cast<const BYTE *>(LockResource(LoadResource(instance, res)));
+    const auto *data = static_cast<const BYTE *>(LockResource(LoadResource(instance, res)));
     auto layout = parse_dialog_template(data, SizeofResource(instance, res));
     if (!layout) fail_with(ERROR_RESOURCE_DATA_NOT_FOUND);
     return run_template(instance, *layout, owner, proc, param, name);
