@@ -201,9 +201,9 @@ void draw_listbox(const ControlView &c, const Palette &pal, std::vector<Target> 
     if (border) c.cv.frame(CellRect{0, 0, c.r.rows, c.r.cols}, c.focused ? c.normal | A_BOLD : c.normal);
     int top = shown_top(listbox_top_index(c.w.handle), selected, count, in.rows);
     for (int i = 0; i < in.rows && top + i < count; ++i) {
-        std::string line = one_line(items[static_cast<size_t>(top + i)], in.cols);
-        // A width in cells, far from int's range.
+        // An index of a list box's items, far from int's range.
         // NOLINTNEXTLINE(bugprone-misplaced-widening-cast)
+        std::string line = one_line(items[static_cast<size_t>(top + i)], in.cols);
         line.resize(static_cast<size_t>(std::max(0, in.cols)), ' ');
         c.cv.text(in.row + i, in.col, line, top + i == selected ? pal.highlight : c.normal);
         targets.push_back(Target{c.cv.area(CellRect{in.row + i, in.col, 1, in.cols}), c.w.parent, c.w.handle, top + i});

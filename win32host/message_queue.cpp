@@ -3,8 +3,6 @@
 // dispatch and sending, the keyboard state the loop has seen, and the modal
 // elements. The loop's idle moments are where the front-end (terminal or
 // script) brings in the user and lets time pass.
-#include <ranges>
-
 #include "api.h"
 #include "frontend.h"
 #include "window_manager.h"
@@ -106,8 +104,8 @@ void pop_modal(HWND hwnd) { std::erase(window_manager().modal, hwnd); }
 
 HWND innermost_modal() {
     auto &m = window_manager().modal;
-    for (HWND hwnd : std::views::reverse(m))
-        if (find_window(hwnd)) return hwnd;
+    for (auto it = m.rbegin(); it != m.rend(); ++it)
+        if (find_window(*it)) return *it;
     return nullptr;
 }
 
