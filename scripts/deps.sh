@@ -4,7 +4,8 @@
 # GoogleTest (also its sources, for the Windows build of the portable tests),
 # the 32-bit mingw-w64 cross compiler, and the Wine this machine runs: 32-bit
 # Wine where the kernel runs i386 programs, else wine64 and the x86_64 cross
-# compiler (tests/wine/select.sh decides).
+# compiler (tests/wine/select.sh decides); valgrind, clang-tidy and cppcheck
+# for the checks beyond the tests.
 set -euo pipefail
 
 want=${1:-test}
@@ -14,6 +15,7 @@ if [ "$want" = test ]; then
   select_wine || { echo "deps: $wine_reason" >&2; exit 1; }
   packages+=(libgtest-dev googletest g++-mingw-w64-i686 tmux)
   packages+=(mtools zip unzip)
+  packages+=(valgrind clang-tidy cppcheck)
   if [ "$wine_bits" = 32 ]; then
     packages+=(wine32:i386)
   else
