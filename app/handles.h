@@ -10,7 +10,7 @@
 /* A global-heap block, freed with GlobalFree. */
 class unique_global {
 public:
-    constexpr unique_global() : m_hGlobal(NULL) {}
+    constexpr unique_global() noexcept : m_hGlobal(NULL) {}
     explicit unique_global(HGLOBAL hGlobal) : m_hGlobal(hGlobal) {}
     ~unique_global() { reset(); }
 

@@ -4,7 +4,8 @@
 # GoogleTest (also its sources, for the Windows build of the portable tests),
 # the 32-bit mingw-w64 cross compiler, and the Wine this machine runs: 32-bit
 # Wine where the kernel runs i386 programs, else wine64 and the x86_64 cross
-# compiler (tests/wine/select.sh decides).
+# compiler (tests/wine/select.sh decides); valgrind, clang-tidy and cppcheck
+# for the checks beyond the tests.
 set -euo pipefail
 
 want=${1:-test}
@@ -16,6 +17,7 @@ if [ "$want" = test ]; then
   packages+=(mtools zip unzip)
   # The fuzz targets: clang and its libFuzzer runtime (only recommended by clang).
   packages+=(clang libclang-rt-14-dev)
+  packages+=(valgrind clang-tidy cppcheck)
   if [ "$wine_bits" = 32 ]; then
     packages+=(wine32:i386)
   else

@@ -3,7 +3,9 @@
 # build (AddressSanitizer, UndefinedBehaviorSanitizer) with their ctest
 # suites, then the Windows build with mingw-w64 (the 32-bit SetupOrdane.exe
 # always; also the x86_64 build where only 64-bit Wine runs), proven under
-# Wine with the portable behaviour tests. Warnings are errors.
+# Wine with the portable behaviour tests. Warnings are errors. The native
+# build's end-to-end runs also go under valgrind, and clang-tidy and cppcheck
+# check the program and win32host.
 # SETUPORDANE_WINE=64 takes the 64-bit Wine path on any machine.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,6 +32,20 @@ cmake --preset fuzz -DSETUPORDANE_WERROR=ON >/dev/null
 bash scripts/fuzz.sh 10
 echo "-- fuzz: $((SECONDS - started)) s"
 
+# valgrind's memcheck under every SetupOrdane run of the end-to-end tests
+# (scripts/valgrind_e2e.sh; budget 3 minutes).
+echo "== valgrind"
+started=$SECONDS
+bash scripts/valgrind_e2e.sh build/native
+echo "-- valgrind: $((SECONDS - started)) s"
+
+# clang-tidy and cppcheck on the program and win32host (scripts/lint.sh;
+# budget 4 minutes).
+echo "== lint"
+started=$SECONDS
+bash scripts/lint.sh -j 2
+echo "-- lint: $((SECONDS - started)) s"
+
 windows_presets=(mingw)
 [ "$wine_bits" = 32 ] || windows_presets+=(mingw64)
 for preset in "${windows_presets[@]}"; do
@@ -42,3 +58,4 @@ done
 
 echo "== wine"
 bash tests/wine/run.sh build/mingw/SetupOrdane.exe build/mingw64/SetupOrdane.exe
+echo "-- all stages: $SECONDS s"

@@ -73,14 +73,14 @@ char ansi_of(wint_t ch) {
     char16_t unit = static_cast<char16_t>(ch);
     if (ch > 0xFFFF) return 0;
     std::string ansi = utf16_to_cp1252(&unit, 1);
-    return ansi.size() == 1 && ansi[0] != '?' ? ansi[0] : 0;
+    return ansi.size() == 1 && ansi[0] != '?' ? ansi[0] : '\0';
 }
 
 char fold(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 constexpr mmask_t mouse_events = BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED;
 
-class TtyFrontend : public Frontend {
+class TtyFrontend final : public Frontend {
 public:
     explicit TtyFrontend(const Config &cfg) : french_(cfg.french) { start(); }
     ~TtyFrontend() override { shutdown(); }

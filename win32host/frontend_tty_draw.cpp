@@ -201,6 +201,8 @@ void draw_listbox(const ControlView &c, const Palette &pal, std::vector<Target> 
     if (border) c.cv.frame(CellRect{0, 0, c.r.rows, c.r.cols}, c.focused ? c.normal | A_BOLD : c.normal);
     int top = shown_top(listbox_top_index(c.w.handle), selected, count, in.rows);
     for (int i = 0; i < in.rows && top + i < count; ++i) {
+        // An index of a list box's items, far from int's range.
+        // NOLINTNEXTLINE(bugprone-misplaced-widening-cast)
         std::string line = one_line(items[static_cast<size_t>(top + i)], in.cols);
         line.resize(static_cast<size_t>(std::max(0, in.cols)), ' ');
         c.cv.text(in.row + i, in.col, line, top + i == selected ? pal.highlight : c.normal);
@@ -251,7 +253,7 @@ std::string flow_text(const Window &w, TextFlow flow) {
     if (flow == TextFlow::none) return "";
     if (class_is(w, "Static")) {
         std::string text = shown_text(w);
-        if (flow == TextFlow::one_line) text = text.substr(0, text.find_first_of("\r\n"));
+        if (flow == TextFlow::one_line) text.resize(std::min(text.find_first_of("\r\n"), text.size()));
         return text;
     }
     DWORD type = w.style & BS_TYPEMASK;

@@ -49,7 +49,7 @@ struct Config {
 // through host_config_error. Called once by the entry point.
 const Config &config();
 // Parses the environment into a Config; returns the reason on failure.
-std::optional<std::string> load_config(Config &out);
+std::optional<std::string> load_config(Config &c);
 // Tests set their own configuration before the first call of config().
 void set_config(const Config &cfg);
 

@@ -213,7 +213,7 @@ HRSRC find_or_fail(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
 
 const w32h::ResourceEntry &known_entry_or_fail(HRSRC handle) {
     const auto *entry = reinterpret_cast<const w32h::ResourceEntry *>(handle);
-    if (!store().known.count(entry)) w32h::fail_with(ERROR_INVALID_HANDLE);
+    if (!store().known.contains(entry)) w32h::fail_with(ERROR_INVALID_HANDLE);
     return *entry;
 }
 

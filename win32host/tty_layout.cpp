@@ -154,7 +154,10 @@ std::string one_line(std::string_view ansi, int width) {
     std::string s(ansi);
     for (char &c : s)
         if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-    if (s.size() > static_cast<size_t>(width)) s = s.substr(0, static_cast<size_t>(width - 1)) + ellipsis;
+    if (s.size() > static_cast<size_t>(width)) {
+        s.resize(static_cast<size_t>(width - 1));
+        s += ellipsis;
+    }
     return s;
 }
 

@@ -1,6 +1,7 @@
 // program_run.h - runs a built program over win32host as a test would from
 // outside: a fresh prefix, the medium as current folder, a controlled
 // environment, an answers script, and the transcript read back as JSON.
+// SETUPORDANE_TEST_LAUNCHER (e.g. valgrind) runs every program under a checker.
 #pragma once
 
 #include "json.h"
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -70,8 +72,23 @@ private:
     std::filesystem::path path_;
 };
 
+// The launcher from SETUPORDANE_TEST_LAUNCHER, split on blanks, with {log}
+// standing for a file of the run's own. The launcher is to write there only
+// what it finds wrong: a run whose log is not empty fails, whatever else it
+// did. Read in the test process, it never reaches the program's environment.
+inline std::vector<std::string> launcher_words(const std::string &log_path) {
+    std::vector<std::string> words;
+    const char *launcher = std::getenv("SETUPORDANE_TEST_LAUNCHER");
+    std::istringstream in(launcher ? launcher : "");
+    for (std::string w; in >> w;) {
+        for (size_t at; (at = w.find("{log}")) != std::string::npos;) w.replace(at, 5, log_path);
+        words.push_back(w);
+    }
+    return words;
+}
+
 [[noreturn]] inline void exec_child(const Run &run, const std::map<std::string, std::string> &env,
-                                    const std::string &err_path) {
+                                    const std::string &err_path, std::vector<std::string> words) {
     if (chdir(run.folder.c_str()) != 0) _exit(126);
     int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int null_in = open("/dev/null", O_RDONLY);
@@ -80,18 +97,18 @@ private:
     clearenv();
     for (const auto &[k, v] : env) setenv(k.c_str(), v.c_str(), 1);
     std::vector<char *> argv;
-    std::vector<std::string> words{run.program};
+    words.push_back(run.program);
     words.insert(words.end(), run.args.begin(), run.args.end());
     for (auto &w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
-    execv(run.program.c_str(), argv.data());
+    execvp(words[0].c_str(), argv.data());  // the launcher is looked up on PATH
     _exit(127);
 }
 
 inline Result run_program(const Run &run) {
     TempDir dir;
     auto script = dir.path() / "answers.txt", transcript = dir.path() / "transcript.jsonl",
-         errors = dir.path() / "stderr.txt";
+         errors = dir.path() / "stderr.txt", launcher_log = dir.path() / "launcher.log";
     std::ofstream(script, std::ios::binary) << run.script;
     std::map<std::string, std::string> env{
         {"PATH", "/usr/bin:/bin"},
@@ -102,13 +119,15 @@ inline Result run_program(const Run &run) {
     };
     for (const auto &[k, v] : run.env) env[k] = v;
     pid_t pid = fork();
-    if (pid == 0) exec_child(run, env, errors.string());
+    if (pid == 0) exec_child(run, env, errors.string(), launcher_words(launcher_log.string()));
     int status = 0;
     waitpid(pid, &status, 0);
     Result r;
     r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     r.transcript = read_file(transcript);
     r.error_output = read_file(errors);
+    if (std::string found = read_file(launcher_log); !found.empty())
+        throw std::runtime_error("the launcher found faults in " + run.program + ":\n" + found);
     std::istringstream lines(r.transcript);
     for (std::string line; std::getline(lines, line);)
         if (!line.empty()) r.events.push_back(testjson::parse(line));
