@@ -170,7 +170,9 @@ std::vector<std::vector<ScriptAction>> parse_answers_script(std::string_view scr
         std::vector<ScriptAction> actions;
         std::string reason;
         if (!parse_line(trim(rest.substr(0, end)), number, actions, reason)) {
-            error = source + " line " + std::to_string(number) + ": " + reason;
+            error = source;
+            error += " line " + std::to_string(number) + ": ";
+            error += reason;
             return {};
         }
         if (!actions.empty()) lines.push_back(std::move(actions));
