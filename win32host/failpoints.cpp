@@ -11,6 +11,7 @@
 #include <array>
 #include <charconv>
 #include <map>
+#include <unordered_map>
 
 namespace w32h {
 namespace {
@@ -67,8 +68,29 @@ std::vector<Rule> &rules() {
     return r;
 }
 
-std::map<std::string, unsigned long, std::less<>> &counts() {
-    static std::map<std::string, unsigned long, std::less<>> c;
+// Calls counted per function name. Callers pass string literals, so the
+// literal's address finds the counter without comparing names: ReadFile and
+// WriteFile are counted on every block the copy dialog moves.
+class CallCounts {
+public:
+    unsigned long &of(const char *function) {
+        if (auto site = by_site_.find(function); site != by_site_.end()) return *site->second;
+        unsigned long &count = by_name_[function];
+        by_site_.emplace(function, &count);
+        return count;
+    }
+    void clear() {
+        by_site_.clear();
+        by_name_.clear();
+    }
+
+private:
+    std::map<std::string, unsigned long, std::less<>> by_name_;
+    std::unordered_map<const char *, unsigned long *> by_site_;
+};
+
+CallCounts &counts() {
+    static CallCounts c;
     return c;
 }
 
@@ -156,7 +178,7 @@ void reset_fail_rules() {
 
 Fault injected_fault(const char *function, DWORD default_error) {
     auto &r = rules();
-    unsigned long call = ++counts()[function];
+    unsigned long call = ++counts().of(function);
     record_call(function, call);
     for (const Rule &rule : r)
         if (rule.function == function && rule.call == call) {
