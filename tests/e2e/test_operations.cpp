@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "modes.h"
 #include "program_run.h"
 
 namespace {
@@ -56,21 +57,6 @@ const Row &RowNamed(const std::string &label) {
 }
 
 // ---- modes ------------------------------------------------------------------
-
-enum Mode { kCompleteSetup, kSimpleSetup, kCompleteDeletion, kSimpleDeletion };
-
-const char *OptionOf(Mode m) {
-    switch (m) {
-    case kSimpleSetup:
-        return "/ONLYADDPRINTDEVICE";
-    case kCompleteDeletion:
-        return "/UNINSTALL";
-    case kSimpleDeletion:
-        return "/ONLYDELETEPRINTDEVICE";
-    default:
-        return nullptr;
-    }
-}
 
 const char *ConfirmationOf(Mode m) {
     switch (m) {

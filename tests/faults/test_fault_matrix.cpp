@@ -11,6 +11,7 @@
 #include <memory>
 #include <regex>
 
+#include "modes.h"
 #include "program_run.h"
 
 namespace {
@@ -19,8 +20,6 @@ namespace fs = std::filesystem;
 using testrun::Result;
 
 // ---- the machines ---------------------------------------------------------------
-
-enum Mode { kCompleteSetup, kSimpleSetup, kCompleteDeletion, kSimpleDeletion };
 
 struct Row {
     const char *winver;
@@ -43,19 +42,6 @@ const Row kWindows98{
 
 bool IsSetup(Mode m) { return m == kCompleteSetup || m == kSimpleSetup; }
 bool IsComplete(Mode m) { return m == kCompleteSetup || m == kCompleteDeletion; }
-
-const char *OptionOf(Mode m) {
-    switch (m) {
-    case kSimpleSetup:
-        return "/ONLYADDPRINTDEVICE";
-    case kCompleteDeletion:
-        return "/UNINSTALL";
-    case kSimpleDeletion:
-        return "/ONLYDELETEPRINTDEVICE";
-    default:
-        return nullptr;
-    }
-}
 
 // What the user had in the target folder before the run: each file of the
 // list with content of its own (two copy blocks long), and one file the
