@@ -14,46 +14,51 @@ bash scripts/deps.sh test
 source tests/wine/select.sh
 select_wine || { echo "test: $wine_reason" >&2; exit 1; }
 
+# stage NAME COMMAND...: runs one stage between its header and its duration.
+stage() {
+  local name=$1 started=$SECONDS
+  shift
+  echo "== $name"
+  "$@"
+  echo "-- $name: $((SECONDS - started)) s"
+}
+
+build_preset() {
+  cmake --preset "$1" -DSETUPORDANE_WERROR=ON >/dev/null
+  cmake --build --preset "$1"
+}
+
+build_and_test() {
+  build_preset "$1"
+  ctest --preset "$1"
+}
+
+fuzz_briefly() {
+  cmake --preset fuzz -DSETUPORDANE_WERROR=ON >/dev/null
+  bash scripts/fuzz.sh 10
+}
+
 for preset in native sanitize; do
-  echo "== $preset"
-  started=$SECONDS
-  cmake --preset "$preset" -DSETUPORDANE_WERROR=ON >/dev/null
-  cmake --build --preset "$preset"
-  ctest --preset "$preset"
-  echo "-- $preset: $((SECONDS - started)) s"
+  stage "$preset" build_and_test "$preset"
 done
 
 # The libFuzzer targets of tests/fuzz, 10 seconds each (6 targets; with the
 # build about 2-3 minutes on 2 cores); fails on any crash, leak, undefined
 # behaviour or hang. Longer campaigns: scripts/fuzz.sh.
-echo "== fuzz"
-started=$SECONDS
-cmake --preset fuzz -DSETUPORDANE_WERROR=ON >/dev/null
-bash scripts/fuzz.sh 10
-echo "-- fuzz: $((SECONDS - started)) s"
+stage fuzz fuzz_briefly
 
 # valgrind's memcheck under every SetupOrdane run of the end-to-end tests
 # (scripts/valgrind_e2e.sh; budget 3 minutes).
-echo "== valgrind"
-started=$SECONDS
-bash scripts/valgrind_e2e.sh build/native
-echo "-- valgrind: $((SECONDS - started)) s"
+stage valgrind bash scripts/valgrind_e2e.sh build/native
 
 # clang-tidy and cppcheck on the program and win32host (scripts/lint.sh;
 # budget 4 minutes).
-echo "== lint"
-started=$SECONDS
-bash scripts/lint.sh -j 2
-echo "-- lint: $((SECONDS - started)) s"
+stage lint bash scripts/lint.sh -j 2
 
 windows_presets=(mingw)
 [ "$wine_bits" = 32 ] || windows_presets+=(mingw64)
 for preset in "${windows_presets[@]}"; do
-  echo "== $preset"
-  started=$SECONDS
-  cmake --preset "$preset" -DSETUPORDANE_WERROR=ON >/dev/null
-  cmake --build --preset "$preset"
-  echo "-- $preset: $((SECONDS - started)) s"
+  stage "$preset" build_preset "$preset"
 done
 
 echo "== wine"
