@@ -32,6 +32,8 @@ for t in "${targets[@]}"; do
   mkdir -p "$work/corpus"
   options=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1 -artifact_prefix="$work/")
   [ -f "tests/fuzz/$t.dict" ] && options+=(-dict="tests/fuzz/$t.dict")
+  # FUZZ_SEED fixes libFuzzer's mutations, so that a short run is repeatable.
+  [ -n "${FUZZ_SEED:-}" ] && options+=(-seed="$FUZZ_SEED")
   started=$SECONDS
   # New entries are written to the first folder only: the scratch one.
   if build/fuzz/fuzzers/"$t" "${options[@]}" "$work/corpus" "tests/fuzz/corpus/$t" >"$work/log" 2>&1; then
