@@ -2,6 +2,8 @@
 // file in the prefix, one IMMEDIATE transaction per spooler call, a rollback
 // journal with synchronous=FULL (a process killed at any moment leaves the
 // last committed state) and foreign keys (no printer without its driver).
+// Reading never writes the file: a store someone switched to WAL is turned
+// back to the rollback journal only by a call that writes to it.
 // Texts are stored in UTF-8 so that the database reads well with sqlite3.
 #include "spooler_store.h"
 
@@ -157,6 +159,13 @@ void create_store(sqlite3 *db) {
     exec(db, ("PRAGMA user_version = " + std::to_string(store_format)).c_str());
 }
 
+// After a commit that wrote, a WAL store goes back to the rollback journal.
+// The data is committed by then: if the switch fails (another process is
+// reading), the store stays in WAL, which is as safe, and the call succeeds.
+void leave_wal(sqlite3 *db) {
+    if (sqlite3_total_changes(db) > 0) sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+}
+
 // A store of our format, or an empty file that becomes one; anything else is
 // damaged or foreign and is refused, never reset.
 void check_or_create(sqlite3 *db) {
@@ -264,7 +273,7 @@ Transaction::Transaction() {
     try {
         check(rc);
         sqlite3_busy_timeout(db_, busy_timeout_ms);
-        exec(db_, "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL; PRAGMA journal_mode = DELETE");
+        exec(db_, "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL");
         exec(db_, "BEGIN IMMEDIATE");
         open_ = true;
         check_or_create(db_);
@@ -283,6 +292,7 @@ Transaction::~Transaction() {
 void Transaction::commit() {
     exec(db_, "COMMIT");
     open_ = false;
+    leave_wal(db_);
 }
 
 std::vector<Port> Transaction::ports() {

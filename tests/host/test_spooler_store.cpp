@@ -156,6 +156,40 @@ TEST_F(SpoolerStore, DamagedStoreFailsEveryCallAndIsKept) {
     EXPECT_EQ(garbage, testrun::read_file(store()));  // never reset
 }
 
+// A store switched to WAL (file format bytes 18 and 19 at 2), here with a
+// length that is not a whole number of pages: reading it must leave every
+// byte and no companion file; only a call that writes turns it back.
+TEST_F(SpoolerStore, WalStoreIsChangedOnlyByAWrite) {
+    {
+        w32h::spool::Transaction t;
+        t.add_port({"NUL:", "Local Port", "Local Port"});
+        t.commit();
+    }
+    std::string wal = testrun::read_file(store());
+    ASSERT_GE(wal.size(), 100u);
+    wal[18] = wal[19] = 2;
+    wal += "tail!";
+    std::ofstream(store(), std::ios::binary | std::ios::trunc) << wal;
+
+    EXPECT_EQ(9u, port_names().size());
+    DWORD needed = 0, count = 0;
+    EXPECT_FALSE(EnumPortsA(nullptr, 1, nullptr, 0, &needed, &count));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(wal, testrun::read_file(store()));
+    for (const char *companion : {"-journal", "-wal", "-shm"})
+        EXPECT_FALSE(fs::exists(store().string() + companion)) << companion;
+
+    {
+        w32h::spool::Transaction t;
+        t.add_port({"LPT4:", "Local Port", "Local Port"});
+        t.commit();
+    }
+    const std::string after = testrun::read_file(store());
+    EXPECT_EQ(1, after[18]);
+    EXPECT_EQ(1, after[19]);
+    EXPECT_EQ(10u, port_names().size());
+}
+
 TEST_F(SpoolerStore, PrefixThatCannotBeMadeFailsTheSpooler) {
     std::ofstream(dir_.path() / "file") << "x";
     w32h::Config cfg = w32h::config();
