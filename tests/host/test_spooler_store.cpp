@@ -6,6 +6,7 @@
 #include <winspool.h>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -188,6 +189,37 @@ TEST_F(SpoolerStore, WalStoreIsChangedOnlyByAWrite) {
     EXPECT_EQ(1, after[18]);
     EXPECT_EQ(1, after[19]);
     EXPECT_EQ(10u, port_names().size());
+}
+
+// An empty database SQLite made itself (one 512-byte page) becomes a store,
+// and reading it leaves it as it was. Its page cache of 10 pages makes the
+// store's creation spill to the file before the reader rolls it back. Cut
+// short or with bytes past its page, it is damaged: every call fails and the
+// file keeps every byte.
+TEST_F(SpoolerStore, EmptyDatabaseBecomesAStoreOnlyWhenItIsWholePages) {
+    fs::create_directories(store().parent_path());
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(store().c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "PRAGMA page_size = 512; PRAGMA default_cache_size = 10; VACUUM",
+                                      nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+    const std::string empty = testrun::read_file(store());
+    ASSERT_EQ(512u, empty.size());
+
+    EXPECT_EQ(8u, port_names().size());
+    EXPECT_EQ(empty, testrun::read_file(store()));
+
+    for (const std::string &damaged : {empty.substr(0, 125), empty + std::string(88, '\0')}) {
+        std::ofstream(store(), std::ios::binary | std::ios::trunc) << damaged;
+        DWORD needed = 0, count = 0;
+        SetLastError(poison);
+        EXPECT_FALSE(EnumPortsA(nullptr, 1, nullptr, 0, &needed, &count));
+        EXPECT_EQ(static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE), GetLastError());
+        SetLastError(poison);
+        EXPECT_FALSE(DeletePrinterDriverA(nullptr, nullptr, const_cast<LPSTR>("Any")));
+        EXPECT_EQ(static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE), GetLastError());
+        EXPECT_EQ(damaged, testrun::read_file(store())) << damaged.size() << " bytes";
+    }
 }
 
 TEST_F(SpoolerStore, PrefixThatCannotBeMadeFailsTheSpooler) {
