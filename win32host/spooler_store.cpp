@@ -289,7 +289,9 @@ Transaction::Transaction() {
     try {
         check(rc);
         sqlite3_busy_timeout(db_, busy_timeout_ms);
-        exec(db_, "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL");
+        // cell_size_check: without it, some damaged pages are read with
+        // whatever the heap held, so one file could be answered and refused.
+        exec(db_, "PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL; PRAGMA cell_size_check = ON");
         exec(db_, "BEGIN IMMEDIATE");
         open_ = true;
         check_or_create(db_, path);

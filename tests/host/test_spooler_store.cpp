@@ -6,6 +6,7 @@
 #include <winspool.h>
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -220,6 +221,34 @@ TEST_F(SpoolerStore, EmptyDatabaseBecomesAStoreOnlyWhenItIsWholePages) {
         EXPECT_EQ(static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE), GetLastError());
         EXPECT_EQ(damaged, testrun::read_file(store())) << damaged.size() << " bytes";
     }
+}
+
+// A store whose forms page is damaged, as the fuzzer found it: it used to be
+// read or refused depending on what the heap held, so the tool and the
+// spooler could disagree about one file. Whatever fresh memory holds (glibc's
+// perturbation byte), it is refused, and kept.
+TEST_F(SpoolerStore, DamagedPageIsRefusedWhateverTheHeapHolds) {
+    const std::string damaged = testrun::read_file(fs::path(STORE_FUZZ_INPUTS) / "forms_page_damaged.db");
+    ASSERT_EQ(6298u, damaged.size());
+    fs::create_directories(store().parent_path());
+    std::ofstream(store(), std::ios::binary | std::ios::trunc) << damaged;
+    int answered = 0;
+    for (int perturb = 1; perturb < 256; ++perturb) {
+        mallopt(M_PERTURB, perturb);
+        try {
+            w32h::spool::Transaction t;
+            t.ports();
+            t.drivers();
+            t.printers();
+            t.forms();
+            ++answered;
+        } catch (const w32h::Win32Failure &f) {
+            EXPECT_EQ(static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE), f.error);
+        }
+    }
+    mallopt(M_PERTURB, 0);
+    EXPECT_EQ(0, answered) << "of 255 perturbations";
+    EXPECT_EQ(damaged, testrun::read_file(store()));
 }
 
 TEST_F(SpoolerStore, PrefixThatCannotBeMadeFailsTheSpooler) {
