@@ -167,28 +167,29 @@ void leave_wal(sqlite3 *db) {
     if (sqlite3_total_changes(db) > 0) sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
 }
 
-int64_t pragma_number(sqlite3 *db, const char *sql) {
+// The one number a pragma or query answers.
+int64_t single_number(sqlite3 *db, const char *sql) {
     Statement s(db, sql);
     if (!s.step()) store_failure();
     return s.number(0);
 }
 
-// True when the file is empty or exactly the pages SQLite sees. A store is made inside
-// the caller's transaction, which a call that only reads rolls back; the
-// rollback restores whole pages, so a file cut short or with bytes past its
-// last page would come back with another length.
+// True when the file is empty or exactly the pages SQLite sees. A store is
+// made inside the caller's transaction, which a call that only reads rolls
+// back; the rollback restores whole pages, so a file cut short or with bytes
+// past its last page would come back with another length.
 bool whole_pages(sqlite3 *db, const std::string &path) {
     struct stat st {};
     const int64_t size = stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : 0;
-    return size == 0 || size == pragma_number(db, "PRAGMA page_count") * pragma_number(db, "PRAGMA page_size");
+    return size == 0 || size == single_number(db, "PRAGMA page_count") * single_number(db, "PRAGMA page_size");
 }
 
 // A store of our format, or an empty database that becomes one; anything else
 // is damaged or foreign and is refused, never reset.
 void check_or_create(sqlite3 *db, const std::string &path) {
-    const int64_t format = pragma_number(db, "PRAGMA user_version");
+    const int64_t format = single_number(db, "PRAGMA user_version");
     if (format == store_format) return;
-    if (format != 0 || pragma_number(db, "SELECT count(*) FROM sqlite_master") != 0 || !whole_pages(db, path))
+    if (format != 0 || single_number(db, "SELECT count(*) FROM sqlite_master") != 0 || !whole_pages(db, path))
         store_failure();
     create_store(db);
 }

@@ -42,6 +42,11 @@ protected:
         w32h::set_config(cfg);
     }
     fs::path store() const { return dir_.path() / "prefix" / "spooler.db"; }
+    // These bytes as the prefix's store, in place of any.
+    void put_store(const std::string &bytes) {
+        fs::create_directories(store().parent_path());
+        std::ofstream(store(), std::ios::binary | std::ios::trunc) << bytes;
+    }
     fs::path host(const std::string &windows_path) const { return w32h::to_host_path(windows_path); }
     std::string driver_folder() const { return w32h::machine_folders().printer_driver; }
     void put_driver_file(const std::string &name, const std::string &text) {
@@ -143,7 +148,7 @@ TEST_F(SpoolerStore, PrinterCreationAddsTheFormsOfAnIniDataFile) {
 TEST_F(SpoolerStore, DamagedStoreFailsEveryCallAndIsKept) {
     ASSERT_EQ(8u, port_names().size());
     std::string garbage(4096, '\x5a');
-    std::ofstream(store(), std::ios::binary | std::ios::trunc) << garbage;
+    put_store(garbage);
     DWORD needed = 0, count = 0;
     HANDLE printer = nullptr;
     SetLastError(poison);
@@ -171,7 +176,7 @@ TEST_F(SpoolerStore, WalStoreIsChangedOnlyByAWrite) {
     ASSERT_GE(wal.size(), 100u);
     wal[18] = wal[19] = 2;
     wal += "tail!";
-    std::ofstream(store(), std::ios::binary | std::ios::trunc) << wal;
+    put_store(wal);
 
     EXPECT_EQ(9u, port_names().size());
     DWORD needed = 0, count = 0;
@@ -211,7 +216,7 @@ TEST_F(SpoolerStore, EmptyDatabaseBecomesAStoreOnlyWhenItIsWholePages) {
     EXPECT_EQ(empty, testrun::read_file(store()));
 
     for (const std::string &damaged : {empty.substr(0, 125), empty + std::string(88, '\0')}) {
-        std::ofstream(store(), std::ios::binary | std::ios::trunc) << damaged;
+        put_store(damaged);
         DWORD needed = 0, count = 0;
         SetLastError(poison);
         EXPECT_FALSE(EnumPortsA(nullptr, 1, nullptr, 0, &needed, &count));
@@ -230,8 +235,7 @@ TEST_F(SpoolerStore, EmptyDatabaseBecomesAStoreOnlyWhenItIsWholePages) {
 TEST_F(SpoolerStore, DamagedPageIsRefusedWhateverTheHeapHolds) {
     const std::string damaged = testrun::read_file(fs::path(STORE_FUZZ_INPUTS) / "forms_page_damaged.db");
     ASSERT_EQ(6298u, damaged.size());
-    fs::create_directories(store().parent_path());
-    std::ofstream(store(), std::ios::binary | std::ios::trunc) << damaged;
+    put_store(damaged);
     int answered = 0;
     for (int perturb = 1; perturb < 256; ++perturb) {
         mallopt(M_PERTURB, perturb);
