@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 namespace w32h {
 namespace {
@@ -218,6 +219,39 @@ DWORD write_file(OpenFile &f, const BYTE *buffer, DWORD count) {
     return done;
 }
 
+// The copy by read and write, for file systems the kernel cannot copy
+// between: large blocks, so that a big file costs few calls.
+void copy_by_blocks(int from, int to) {
+    std::vector<char> block(1 << 20);
+    for (;;) {
+        ssize_t n = read(from, block.data(), block.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail_with_errno();
+        if (n == 0) return;
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = write(to, block.data() + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w < 0) fail_with_errno();
+            done += w;
+        }
+    }
+}
+
+// The kernel's own copy; false, before any byte moved, where it cannot copy
+// between these two files.
+bool copy_in_kernel(int from, int to) {
+    bool moved = false;
+    for (;;) {
+        ssize_t n = copy_file_range(from, nullptr, to, nullptr, size_t{1} << 30, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && !moved && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
+            return false;
+        if (n < 0) fail_with_errno();
+        if (n == 0) return true;
+        moved = true;
+    }
+}
+
 struct stat existing_file(const std::string &host) {
     struct stat st {};
     if (lstat(host.c_str(), &st) != 0) fail_with_errno();
@@ -361,6 +395,14 @@ std::string host_path_of(LPCSTR name) {
 }
 
 }  // namespace
+
+void copy_open_file(HANDLE source, HANDLE target) {
+    OpenFile &from = file_of(source);
+    OpenFile &to = file_of(target);
+    if (!from.access.read || !to.access.write) fail_with(ERROR_ACCESS_DENIED);
+    if (!copy_in_kernel(from.fd, to.fd)) copy_by_blocks(from.fd, to.fd);
+}
+
 }  // namespace w32h
 
 extern "C" {

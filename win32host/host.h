@@ -99,6 +99,13 @@ inline std::string_view trim(std::string_view text, std::string_view blanks) {
 
 DWORD win32_error_from_errno(int err);
 
+// ---- files (files.cpp) ------------------------------------------------------
+
+// Copies the rest of one open file into another, by the kernel's own copy
+// where the file systems allow it; throws Win32Failure. Share modes and the
+// read-only attribute were checked when each handle was opened.
+void copy_open_file(HANDLE source, HANDLE target);
+
 // ---- injected failures (failpoints.cpp) -------------------------------------
 
 // Parses WIN32HOST_FAIL; returns the reason when it is malformed or names a

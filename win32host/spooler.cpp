@@ -13,7 +13,6 @@
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
 
 #include "api.h"
 #include "machine.h"
@@ -194,24 +193,46 @@ std::string source_of(const std::string &file) {
     return windows_path;
 }
 
-void copy_file(const std::string &from_windows, const std::string &to_windows) {
-    std::string from = to_host_path(from_windows), to = to_host_path(to_windows);
-    if (from == to) return;
-    std::ifstream in(from, std::ios::binary);
-    // A temporary file of this call's own: two processes installing one
-    // driver at once must not write into, or rename away, each other's copy.
-    static std::atomic<unsigned> calls{0};
-    std::string tmp = to + "." + std::to_string(getpid()) + "-" + std::to_string(++calls) + ".spl-tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << in.rdbuf();
-        out.flush();
-        if (!in || !out) {
-            std::remove(tmp.c_str());
-            fail_with(ERROR_ACCESS_DENIED);
-        }
+// An open file of the version-folder copy, closed however the copy ends.
+class OpenedFile {
+public:
+    OpenedFile(const std::string &path, DWORD access, DWORD share, DWORD disposition)
+        : handle_(CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        if (handle_ == INVALID_HANDLE_VALUE) fail_with(GetLastError());
     }
-    if (std::rename(tmp.c_str(), to.c_str()) != 0) fail_with(win32_error_from_errno(errno));
+    ~OpenedFile() { CloseHandle(handle_); }
+    OpenedFile(const OpenedFile &) = delete;
+    OpenedFile &operator=(const OpenedFile &) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Copies one of a driver's files into the spooler's version folder, as the NT
+// spooler does. It goes through the file layer's own calls, so another
+// program's share modes, the read-only attribute, names in any case and
+// WIN32HOST_FAIL apply to it as to any file access. The copy is written under
+// a name of this call's own and renamed into place, so that two processes
+// installing one driver at once never write into, or rename away, each
+// other's copy.
+void copy_driver_file_to_version_folder(const std::string &source, const std::string &target) {
+    if (to_host_path(source) == to_host_path(target)) return;
+    static std::atomic<unsigned> calls{0};
+    std::string temporary = target + "." + std::to_string(getpid()) + "-" + std::to_string(++calls) + ".spl-tmp";
+    try {
+        OpenedFile from(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+        OpenedFile to(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
+        copy_open_file(from.get(), to.get());
+    } catch (const Win32Failure &) {
+        DeleteFileA(temporary.c_str());
+        throw;
+    }
+    if (!MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DWORD error = GetLastError();
+        DeleteFileA(temporary.c_str());
+        fail_with(error);
+    }
 }
 
 void make_installed_folder() {
@@ -226,7 +247,7 @@ std::string install_file(const std::string &file) {
     std::string source = source_of(file);
     if (!nt_host()) return source;
     std::string target = installed_folder() + "\\" + name_part(file);
-    copy_file(source, target);
+    copy_driver_file_to_version_folder(source, target);
     return target;
 }
 

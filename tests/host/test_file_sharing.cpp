@@ -9,10 +9,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "host.h"
 #include "locking_process.h"
+#include "machine.h"
 
 namespace {
 
@@ -139,6 +142,50 @@ TEST(GetPrinterDriverDirectoryA, AnswersTheSizeQueryWithInsufficientBuffer) {
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(GetPrinterDriverDirectoryA(NULL, NULL, 2, (LPBYTE)&buffer[0], needed, &again));
     EXPECT_EQ((DWORD)ERROR_INVALID_LEVEL, GetLastError());
+}
+
+// The spooler copies a driver's files into its version folder through the
+// file layer: a file another program holds is refused as Windows refuses it,
+// an injected failure fails the registration, and no partial copy stays.
+TEST(AddPrinterDriverA, CopiesDriverFilesAsAnyFileAccess) {
+    char folder[MAX_PATH] = "";
+    DWORD needed = 0;
+    ASSERT_TRUE(GetPrinterDriverDirectoryA(NULL, NULL, 1, (LPBYTE)folder, sizeof folder, &needed));
+    const std::string file = std::string(folder) + "\\shared.drv";
+    const std::filesystem::path version_folder = w32h::config().prefix + "/drive_c/WINNT/system32/spool/DRIVERS/W32X86/3";
+    auto copies = [&] {
+        int n = 0;
+        for (const auto &e : std::filesystem::directory_iterator(version_folder))
+            n += w32h::upper_case_name(e.path().filename().string()).rfind("SHARED.DRV", 0) == 0;
+        return n;
+    };
+    WriteWhole(file.c_str(), "driver");
+    char name[] = "Shared Test Driver";
+    DRIVER_INFO_3A info = {};
+    info.pName = name;
+    info.pDriverPath = info.pDataFile = info.pConfigFile = const_cast<LPSTR>("SHARED.DRV");
+    struct Case {
+        const char *fail;
+        bool locked;
+        DWORD error;
+    } cases[] = {{"", true, ERROR_SHARING_VIOLATION}, {"CreateFileA", false, ERROR_ACCESS_DENIED},
+                 {"CreateFileA#2=112", false, ERROR_DISK_FULL}, {"MoveFileExA", false, ERROR_ACCESS_DENIED}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.fail);
+        ASSERT_FALSE(w32h::parse_fail_rules(c.fail));
+        std::unique_ptr<testrun::LockingProcess> other;
+        if (c.locked) other = std::make_unique<testrun::LockingProcess>(WIN32HOST_TOOL, file, w32h::config().prefix, "win2000");
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(AddPrinterDriverA(NULL, 3, (LPBYTE)&info));
+        EXPECT_EQ(c.error, GetLastError());
+        EXPECT_EQ(0, copies()) << "neither the file nor a partial copy";
+    }
+    w32h::parse_fail_rules("");
+    EXPECT_TRUE(AddPrinterDriverA(NULL, 3, (LPBYTE)&info));
+    EXPECT_EQ(1, copies());
+    EXPECT_TRUE(DeletePrinterDriverA(NULL, NULL, name));
+    std::filesystem::remove(version_folder / "SHARED.DRV");
+    DeleteFileA(file.c_str());
 }
 
 }  // namespace

@@ -55,6 +55,25 @@ void WriteTextFile(const std::string &path, const char *text) {
     CloseHandle(file);
 }
 
+void WriteBytes(const std::string &path, const std::string &bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    CloseHandle(file);
+}
+
+std::string ReadBytes(const std::string &path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<cannot be opened>";
+    std::string bytes;
+    char block[4096];
+    DWORD got = 0;
+    while (ReadFile(file, block, sizeof block, &got, nullptr) && got) bytes.append(block, got);
+    CloseHandle(file);
+    return bytes;
+}
+
 // A driver whose files lie in the printer-driver folder, and a printer on it;
 // both gone again after the test.
 class SpoolerDriver : public ::testing::Test {
@@ -216,6 +235,31 @@ TEST_F(SpoolerDriver, DriverReportsFullPathsAndIsUpgradedInPlace) {
     EXPECT_FALSE(GetPrinterDriverA(printer, nullptr, 4711, buffer.data(), needed, &needed));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_LEVEL), GetLastError());
     EXPECT_TRUE(ClosePrinter(printer));
+}
+
+// An empty file, one byte, a whole number of large blocks and a read-only
+// file each reach the installed driver byte for byte.
+TEST_F(SpoolerDriver, DriverFilesOfAnySizeAreInstalledWhole) {
+    std::string blocks(1 << 20, '\0');
+    for (size_t i = 0; i < blocks.size(); ++i) blocks[i] = static_cast<char>(i * 31 + i / 4096);
+    const std::string read_only = folder_ + "\\spltro.ini";
+    WriteBytes(folder_ + "\\spltdrv.dll", "");
+    WriteBytes(folder_ + "\\spltui.dll", "\x7f");
+    WriteBytes(read_only, blocks);
+    ASSERT_TRUE(SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(AddDriver(const_cast<LPSTR>("spltro.ini")));
+    HANDLE printer = CreatePrinter(PrinterInfo());
+    ASSERT_NE(nullptr, printer);
+    std::vector<BYTE> buffer(4096);
+    DWORD needed = 0;
+    ASSERT_TRUE(GetPrinterDriverA(printer, nullptr, 2, buffer.data(), 4096, &needed));
+    const auto *info = reinterpret_cast<const DRIVER_INFO_2A *>(buffer.data());
+    EXPECT_EQ("", ReadBytes(info->pDriverPath));
+    EXPECT_EQ("\x7f", ReadBytes(info->pConfigFile));
+    EXPECT_TRUE(ReadBytes(info->pDataFile) == blocks) << info->pDataFile;
+    EXPECT_TRUE(ClosePrinter(printer));
+    SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(read_only.c_str());
 }
 
 TEST_F(SpoolerDriver, PrinterNamesAndSettingsWindowsRefuses) {
