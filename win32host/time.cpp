@@ -14,10 +14,11 @@ using steady = std::chrono::steady_clock;
 // GetTickCount counts from the start of Windows; a run does not begin at 0.
 constexpr uint64_t boot_offset = 3'600'000;
 
-steady::time_point start_time() {
-    static const steady::time_point t = steady::now();
-    return t;
-}
+// Taken as the process starts, so that times count from the start even when
+// the clock is first read later.
+const steady::time_point process_start = steady::now();
+
+steady::time_point start_time() { return process_start; }
 
 uint64_t virtual_now = 0;
 
