@@ -75,10 +75,12 @@ int ShouldReplace(HWND hOwner, const FileRecord *pFile) {
     }
 }
 
+/* 1 only when the file was copied: a dialog that could not be made (-1)
+ * copied nothing. */
 int RunCopy(HWND hOwner, LONG nMode, const FileRecord *pFile) {
     CopyRequest request = {nMode, pFile, g_pszCurrentTargetFolder};
 
-    return RunCopyDialog(hOwner, &request) != 0;
+    return RunCopyDialog(hOwner, &request) == 1;
 }
 
 }  // namespace
@@ -120,13 +122,13 @@ int DeployFile(HWND hOwner, const FileRecord *pFile) {
     char szTarget[PATH_BUFFER_SIZE];
     /* A path that does not fit names no file; the copy then reports it. */
     int nFits = BuildPath(szTarget, g_pszCurrentTargetFolder, "\\", pFile->pszFileName);
-    CopyRequest backup = {COPY_MODE_BACKUP, pFile, g_pszCurrentTargetFolder};
 
     if (nFits && TargetFileExists(szTarget) && !ShouldReplace(hOwner, pFile)) return 1;
-    /* A file whose backup was not made is never copied over: Yes goes on
-     * with the next file and keeps this one as it is. */
-    if (nFits && TargetFileExists(szTarget) && RunCopyDialog(hOwner, &backup) != 1)
-        return AskToContinue(hOwner, pFile, IDS_BACKUP_FAILED_CONTINUE);
+    /* After a failed backup, Yes still makes the install copy: the user was
+     * told the failure would not disturb the next steps. */
+    if (nFits && TargetFileExists(szTarget) && !RunCopy(hOwner, COPY_MODE_BACKUP, pFile) &&
+        !AskToContinue(hOwner, pFile, IDS_BACKUP_FAILED_CONTINUE))
+        return 0;
     if (!RunCopy(hOwner, COPY_MODE_INSTALL, pFile)) return AskToContinue(hOwner, pFile, IDS_COPY_FAILED_CONTINUE);
     return 1;
 }

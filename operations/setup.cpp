@@ -50,6 +50,8 @@ int DeployPlatformFiles(HWND hMainWindow, LONG nPlatform) {
 }  // namespace
 
 int RunSetupOperation(HWND hMainWindow, LONG nPlatform, int nComplete) {
+    /* Only Cancel stops here: without the dialog, setup goes on with no port,
+     * and printer creation reports that failure itself. */
     if (RunPortSelectionDialog(hMainWindow) == 0) return 0;
     if (!SetUpTargetFolders()) {
         ShowMessageString(hMainWindow, NULL, IDS_ERR_TARGET_FOLDERS);

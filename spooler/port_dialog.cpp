@@ -100,7 +100,7 @@ int FormatPortEntry(LPSTR pszEntry, LPCSTR pszPortName, LPCSTR pszDescription) {
     return 1;
 }
 
+/* 1 chosen, 0 cancelled, -1 when the dialog could not be made. */
 int RunPortSelectionDialog(HWND hOwner) {
-    INT_PTR nResult = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_PORT_SELECT), hOwner, PortDialogProc, 0);
-    return nResult == 1 ? 1 : 0;
+    return (int)DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_PORT_SELECT), hOwner, PortDialogProc, 0);
 }

@@ -95,9 +95,23 @@ TEST(BackupName, ReplacesTheLastExtension) {
         EXPECT_STREQ(row[1], buffer);
     }
     EXPECT_EQ(0, MakeBackupName(NULL, 0));
-    char full[8] = "ABCDEFG";  // no room for ".bku": left as it was
-    EXPECT_EQ(0, MakeBackupName(full, sizeof full));
-    EXPECT_STREQ("ABCDEFG", full);
+    char exact[8] = "ABC";  // "ABC.bku" and its terminator fill the buffer
+    EXPECT_EQ(1, MakeBackupName(exact, sizeof exact));
+    EXPECT_STREQ("ABC.bku", exact);
+    char full[9] = "ABCD";  // one byte short: refused, left as it was, nothing written past 8
+    full[8] = 'x';
+    EXPECT_EQ(0, MakeBackupName(full, 8));
+    EXPECT_STREQ("ABCD", full);
+    EXPECT_EQ('x', full[8]);
+}
+
+// With its range unset (the file could not be examined) the bar keeps 0 to
+// 100 and still moves by the bytes read: 7 of them.
+TEST_F(CopyDialog, TheBarMovesByTheBytesReadEvenWithoutItsRange) {
+    WriteHost(Medium("PavoUI.dll"), "7 bytes");
+    ASSERT_FALSE(w32h::parse_fail_rules("CreateFileA#1"));
+    EXPECT_EQ(1, Run(COPY_MODE_INSTALL));
+    EXPECT_EQ((std::pair<long long, long long>{7, 100}), FinalProgress());
 }
 
 TEST_F(CopyDialog, AMissingSourceShows120AndLeavesTheTargetUntouched) {

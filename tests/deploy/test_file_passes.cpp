@@ -90,28 +90,41 @@ TEST_F(Passes, PolicyTwoWithTheMediumFileMissingShows116AndKeepsTheFile) {
     EXPECT_EQ("old", ReadHost(Target("Ordane.ini")));
 }
 
-// The file that could not be backed up is the only copy of its content: Yes
-// goes on with the next file and leaves this one as it is.
-TEST_F(Passes, AFailedBackupAnsweredYesKeepsTheFileAndGoesOn) {
-    WriteHost(Medium("PavoUI.dll"), "new");
-    WriteHost(Target("PavoUI.dll"), "old");
-    ASSERT_FALSE(w32h::parse_fail_rules("WriteFile#1"));
-    EXPECT_EQ(1, Deploy(kAlways, "ok\nyes\n"));
-    EXPECT_EQ((std::vector<std::string>{"602 Save...", "PavoUI.dll|Cannot copy : failure while writing data...",
-                                        std::string("PavoUI.dll|") + kQuestion25}),
-              Shown());
-    EXPECT_EQ("old", ReadHost(Target("PavoUI.dll")));
-    EXPECT_EQ("<missing>", ReadHost(Target("PavoUI.bku")));
-}
+// After a failed backup or copy, the questions: No stops the pass; Yes
+// after question 25 still makes the install copy, Yes after 27 goes on. A copy
+// dialog that could not be made (DialogBoxParamA failed) copied nothing.
+struct Question {
+    const char *label;
+    const char *fail;
+    bool installed;  // the target file is there before the pass
+    const char *script;
+    std::vector<std::string> shown;
+    int result;
+    const char *target;  // the target's content afterwards
+};
 
-// A backup copy dialog that cannot be made has made no backup either.
-TEST_F(Passes, ABackupDialogThatCannotBeMadeAsksAndKeepsTheFile) {
+TEST_F(Passes, QuestionsAfterAFailedCopy) {
+    const std::string q25 = std::string("PavoUI.dll|") + kQuestion25, q27 = std::string("PavoUI.dll|") + kQuestion27;
+    const std::string m126 = "PavoUI.dll|Cannot copy : failure while writing data...";
+    const Question cases[] = {
+        {"backup fails, Yes", "WriteFile#1", true, "ok\nyes\n", {"602 Save...", m126, q25, "602 Setup..."}, 1, "new"},
+        {"backup fails, No", "WriteFile#1", true, "ok\nno\n", {"602 Save...", m126, q25}, 0, "old"},
+        {"backup dialog not made, Yes", "DialogBoxParamA#1", true, "yes\n", {q25, "602 Setup..."}, 1, "new"},
+        {"install dialog not made, No", "DialogBoxParamA#1", false, "no\n", {q27}, 0, "<missing>"},
+        {"install dialog not made, Yes", "DialogBoxParamA#2", true, "yes\n", {"602 Save...", q27}, 1, "old"},
+    };
     WriteHost(Medium("PavoUI.dll"), "new");
-    WriteHost(Target("PavoUI.dll"), "old");
-    ASSERT_FALSE(w32h::parse_fail_rules("DialogBoxParamA#1"));
-    EXPECT_EQ(1, Deploy(kAlways, "yes\n"));
-    EXPECT_EQ((std::vector<std::string>{std::string("PavoUI.dll|") + kQuestion25}), Shown());
-    EXPECT_EQ("old", ReadHost(Target("PavoUI.dll")));
+    for (const Question &c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove(Target("PavoUI.bku"));
+        fs::remove(Target("PavoUI.dll"));
+        if (c.installed) WriteHost(Target("PavoUI.dll"), "old");
+        RestartTranscript();
+        ASSERT_FALSE(w32h::parse_fail_rules(c.fail));
+        EXPECT_EQ(c.result, Deploy(kAlways, c.script));
+        EXPECT_EQ(c.shown, Shown());
+        EXPECT_EQ(c.target, ReadHost(Target("PavoUI.dll")));
+    }
 }
 
 // Only a file that is not found is absent: one that cannot be opened for
@@ -126,25 +139,18 @@ TEST_F(Passes, AnExistingFileThatCannotBeOpenedIsStillBackedUp) {
     EXPECT_EQ("old", ReadHost(Target("PavoUI.bku")));
 }
 
-TEST_F(Passes, AFailedBackupAnsweredNoStopsBeforeTheInstallCopy) {
-    WriteHost(Medium("PavoUI.dll"), "new");
-    WriteHost(Target("PavoUI.dll"), "old");
-    ASSERT_FALSE(w32h::parse_fail_rules("WriteFile#1"));
-    EXPECT_EQ(0, Deploy(kAlways, "ok\nno\n"));
-    EXPECT_EQ("old", ReadHost(Target("PavoUI.dll")));
-    EXPECT_EQ((std::vector<std::string>{"602 Save...", "PavoUI.dll|Cannot copy : failure while writing data...",
-                                        std::string("PavoUI.dll|") + kQuestion25}),
-              Shown());
-}
-
+// The other program's file can neither be read for the backup (120) nor
+// replaced (122); both questions answered Yes, the pass goes on.
 TEST_F(Passes, ATargetHeldByAnotherProcessCountsAsExisting) {
     WriteHost(Medium("PavoUI.dll"), "new");
     WriteHost(Target("PavoUI.dll"), "held");
     LockingProcess other("C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86\\PavoUI.dll");
     ASSERT_TRUE(other.holding());
-    EXPECT_EQ(1, Deploy(kAlways, "ok\nyes\n"));
+    EXPECT_EQ(1, Deploy(kAlways, "ok\nyes\nok\nyes\n"));
     EXPECT_EQ((std::vector<std::string>{"602 Save...", "PavoUI.dll|Cannot copy : source file can't be opened...",
-                                        std::string("PavoUI.dll|") + kQuestion25}),
+                                        std::string("PavoUI.dll|") + kQuestion25, "602 Setup...",
+                                        "PavoUI.dll|Cannot copy : target file can't be created...",
+                                        std::string("PavoUI.dll|") + kQuestion27}),
               Shown());
     EXPECT_EQ("held", ReadHost(Target("PavoUI.dll")));
     EXPECT_EQ(std::vector<fs::path>{"PavoUI.dll"}, FolderEntries(DriverFolder()));

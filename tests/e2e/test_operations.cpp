@@ -295,6 +295,44 @@ TEST_P(EveryRow, SimpleSetupOverInstalledFilesCopiesNothingAndRegistersAgain) {
     EXPECT_EQ(std::vector<std::string>{}, Backups(m));
 }
 
+// The installed driver's files, as the spooler names them: each must hold
+// its file of the medium byte for byte.
+void ExpectRegisteredFilesMatchTheMedium(Machine &m, const std::string &context) {
+    testjson::Value spooler = m.Spooler();
+    const testjson::Value *driver = FindNamed(spooler["drivers"], "Ordane Garnet");
+    ASSERT_TRUE(driver) << context;
+    std::vector<std::string> paths = {(*driver)["driver"].s, (*driver)["data"].s, (*driver)["config"].s};
+    for (const auto &d : (*driver)["dependent"].items) paths.push_back(d.s);
+    for (const std::string &path : paths)
+        EXPECT_TRUE(Read(m.MediumFile(path.substr(path.rfind('\\') + 1))) == Read(m.HostPath(path)))
+            << context << ": " << path;
+}
+
+// A medium unlike the bundled one: an empty file, one byte, a whole number
+// of copy blocks and a large file; set up, set up again over it (every file
+// backed up), then removed. The NT data file keeps the forms it declares.
+TEST_P(EveryRow, AMediumOfOtherSizesGoesThroughTheWholeJob) {
+    const Row &row = GetParam();
+    Machine m(row);
+    const size_t sizes[] = {0, 1, 4096, (1 << 20) + 3, 7};
+    for (size_t i = 0; i < row.files.size(); ++i) {
+        if (row.files[i] == "Ordane.ini") continue;
+        std::string bytes(sizes[i], '\0');
+        for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>(k * 13 + i);
+        std::ofstream(m.MediumFile(row.files[i]), std::ios::binary | std::ios::trunc) << bytes;
+    }
+    for (bool installed : {false, true}) {
+        Result r = m.Run(kCompleteSetup, ScriptFor(kCompleteSetup, installed));
+        EXPECT_EQ(ExpectedSetup(row, kCompleteSetup, installed), Outline(r)) << r.error_output;
+        ExpectInstalled(m, row, installed ? "rerun" : "first setup");
+        ExpectRegisteredFilesMatchTheMedium(m, installed ? "rerun" : "first setup");
+    }
+    for (const auto &f : row.files) EXPECT_EQ(Read(m.MediumFile(f)), Read(m.DriverFolder() / BackupName(f))) << f;
+    Result r = m.Run(kCompleteDeletion, ScriptFor(kCompleteDeletion, true));
+    EXPECT_EQ(ExpectedRemoval(row, kCompleteDeletion, true, true), Outline(r)) << r.error_output;
+    ExpectNothingInstalled(m, "complete deletion");
+}
+
 // The data file as the spooler reports it, which driver removal deletes in complete deletion only.
 fs::path InstalledDataFile(Machine &m) {
     testjson::Value spooler = m.Spooler();
@@ -447,6 +485,44 @@ TEST(SetupOperation, TargetFoldersUnknownEndsBothOperationsWithMessage114) {
     }
 }
 
+// Without its port selection, setup goes on with no port: printer creation
+// reports that itself, and the completion dialog follows.
+TEST(SetupOperation, APortSelectionThatCannotBeMadeGoesOnWithoutAPort) {
+    const Row &row = RowNamed("WINNT40");
+    Machine m(row);
+    Result r = m.Run(kCompleteSetup, "yes\nok\nok\n", {{"WIN32HOST_FAIL", "DialogBoxParamA#1"}});
+    Lines expected = Opening(kCompleteSetup);
+    Append(expected, CopyDialogs(row, false));
+    Append(expected, {Box(kSetupFailure, "Printer setup has failed for reason 1796...", "ok"), "dialog 604",
+                      "end 604=1", "exit 1"});
+    EXPECT_EQ(expected, Outline(r)) << r.error_output;
+    testjson::Value spooler = m.Spooler();
+    EXPECT_TRUE(FindNamed(spooler["drivers"], "Ordane Garnet"));
+    EXPECT_FALSE(FindNamed(spooler["printers"], "Ordane Garnet"));
+}
+
+// The waits the program asks for, read from the transcript's clock: 500 ms
+// before the dispatch, 500 ms in each copy dialog before its copy, and one
+// second before the completion dialog.
+TEST(SetupOperation, WaitsAsLongAsItMust) {
+    const Row &row = RowNamed("WINNT40");
+    Machine m(row);
+    Install(m);
+    Result r = m.Run(kCompleteSetup, ScriptFor(kCompleteSetup, true));
+    ASSERT_EQ(ExpectedSetup(row, kCompleteSetup, true), Outline(r)) << r.error_output;
+    EXPECT_EQ(500, r.of("messagebox").at(0)["t"].n) << "the dispatch timer";
+    for (size_t i = 1; i < r.events.size(); ++i) {
+        const testjson::Value &e = r.events[i], &before = r.events[i - 1];
+        long long waited = e["t"].n - before["t"].n;
+        if (e["event"].s == "enddialog" && e["template"].n == 602) {
+            EXPECT_EQ(500, waited) << "copy dialog ending at event " << i;
+        }
+        if (e["event"].s == "dialog" && e["template"].n == 604) {
+            EXPECT_EQ(1000, waited) << "the pause before the completion dialog";
+        }
+    }
+}
+
 // ---- the completion and restart dialogs ----------------------------------------------
 
 const testjson::Value *Shown(const Result &r, long long id) {
@@ -549,6 +625,18 @@ TEST(Restart, IsRequestedOnlyWhereWindowsWouldAcceptIt) {
             EXPECT_EQ("", log) << c.label;
         }
     }
+}
+
+// A restart dialog that could not be made asks for no restart and shows nothing.
+TEST(Restart, NotRequestedWhenItsDialogCannotBeMade) {
+    const Row &row = RowNamed("WINNT50");
+    Machine m(row);
+    Install(m);
+    Result r = m.Run(kSimpleDeletion, "yes\n", {{"WIN32HOST_FAIL", "DialogBoxParamA#1"}});
+    Lines expected = Opening(kSimpleDeletion);
+    Append(expected, {"title Ordane Driver deletion", "exit 1"});
+    EXPECT_EQ(expected, Outline(r)) << r.error_output;
+    EXPECT_FALSE(fs::exists(m.prefix() / "restart.log"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, EveryRow, ::testing::ValuesIn(kRows), [](const auto &info) {

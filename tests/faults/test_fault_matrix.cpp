@@ -196,12 +196,12 @@ enum class Site {
     dispatch_timer,    // no dispatch timer: the window waits until closed, exit 1
     version,           // Windows version unknown: 108
     confirmation,      // the confirmation question not shown: not confirmed
-    port_dialog,       // the port selection not shown: setup abandoned, nothing shown
+    port_dialog,       // the port selection not shown: setup goes on without a port, 132
     port_list,         // no ports listed: only Cancel leaves the dialog
     folders,           // target folders unknown: 114
     clean_up,          // the earlier printer stays: printer creation then fails, 132
     copy,              // one copy dialog (file, mode) fails: its message, then question 25 or 27
-    register_driver,   // 128, goes on
+    register_driver,   // 128 (also a driver file the spooler cannot copy), goes on
     create_printer,    // 132, goes on
     completion,        // the completion dialog not shown
     open_printer,      // 142, removal stops
@@ -230,8 +230,13 @@ Fault SiteOf(const std::vector<Call> &trace, size_t index, Mode mode, const Row 
     bool printer_opened = false;  // the spooler has been asked for the printer
     int delete_files = 0;
     int adjust = 0;
+    std::string before_files;     // the last call before this one that is not a file call
+    auto is_file_call = [](const std::string &f) {
+        return f == "CreateFileA" || f == "ReadFile" || f == "WriteFile" || f == "MoveFileExA" || f == "DeleteFileA";
+    };
     for (size_t i = 0; i <= index; ++i) {
         const Call &t = trace[i];
+        if (i < index && !is_file_call(t.function)) before_files = t.function;
         if (t.function == "KillTimer" && !started) {
             started = true;
             if (i == index) return {};
@@ -274,7 +279,9 @@ Fault SiteOf(const std::vector<Call> &trace, size_t index, Mode mode, const Row 
     if (f == "DeletePrinter") return {IsSetup(mode) ? Site::clean_up : Site::delete_printer};
     if (f == "DeletePrinterDriverA") return IsSetup(mode) ? Fault{} : Fault{Site::delete_driver};
     if (f == "DeleteFormA") return {Site::delete_form};
-    if (f == "AddPrinterDriverA") return {Site::register_driver};
+    // The spooler copies the driver's files into its version folder (NT family).
+    if (f == "AddPrinterDriverA" || (is_file_call(f) && before_files == "AddPrinterDriverA"))
+        return {Site::register_driver};
     if (f == "AddPrinterA") return {Site::create_printer};
     if (f == "DeleteFileA" && !IsSetup(mode)) {
         // The driver's data file first (nothing shown), then the flagged files of the list.
@@ -340,32 +347,29 @@ Expected Expect(const Fault &fault, Mode mode, const Row &row, bool yes) {
         e.script.push_back("ok");
     };
     if (IsSetup(mode)) {
-        if (fault.site == Site::port_dialog) return e;
         if (fault.site == Site::port_list) {
             e.script.push_back("cancel");
             return e;
         }
-        e.script.push_back("select LPT1:;ok");
+        if (fault.site != Site::port_dialog) e.script.push_back("select LPT1:;ok");
         if (fault.site == Site::folders) {
             message(kSetupCaption, 114);
             return e;
         }
         if (fault.site == Site::copy) {
             const std::string &name = row.files[fault.file];
+            // A copy dialog that was not made copied nothing: the question all the same.
             if (fault.message) message(name, fault.message);
-            // A backup that was not made keeps the file: the install copy is not made,
-            // whatever the answer. An install copy dialog that was not made counts as made.
-            if (fault.message || fault.backup) {
-                e.boxes.push_back({name, fault.backup ? 25 : 27});
-                e.script.push_back(yes ? "yes" : "no");
-                if (!yes) return e;
-            }
+            e.boxes.push_back({name, fault.backup ? 25 : 27});
+            e.script.push_back(yes ? "yes" : "no");
+            if (!yes) return e;
         }
         // Printer creation is attempted after a failed driver registration,
         // and fails too without its driver; it also fails when the earlier
-        // printer of that name is still there.
+        // printer of that name is still there, or without a port.
         if (fault.site == Site::register_driver) message(kSetupCaption, 128);
-        if (fault.site == Site::register_driver || fault.site == Site::create_printer || fault.site == Site::clean_up)
+        if (fault.site == Site::register_driver || fault.site == Site::create_printer ||
+            fault.site == Site::clean_up || fault.site == Site::port_dialog)
             message(kSetupCaption, 132);
         if (fault.site == Site::completion) return e;
         e.script.push_back("ok");
@@ -446,8 +450,9 @@ protected:
     }
 
     // Every file the user had is still there, or backed up whole; none is
-    // half written and no temporary copy is left.
-    void CheckFiles(const fs::path &prefix, const std::string &context) {
+    // half written and no temporary copy is left. Only Yes after a failed
+    // backup lets the install copy replace a file that has no backup.
+    void CheckFiles(const fs::path &prefix, const Fault &fault, bool yes, const std::string &context) {
         const Scenario &s = GetParam();
         const Row &row = *s.row;
         fs::path folder = machine_->DriverFolder(prefix);
@@ -461,7 +466,9 @@ protected:
             bool removed_by_design =
                 s.mode == kCompleteDeletion && f != kUnrelated &&
                 (std::count(row.removed.begin(), row.removed.end(), f) || (!row.nt && f == row.data_file));
-            EXPECT_TRUE(now == before || backup == before || (removed_by_design && !exists))
+            bool replaced_by_answer =
+                fault.site == Site::copy && fault.backup && yes && f == row.files[fault.file] && now == machine_->MediumFile(f);
+            EXPECT_TRUE(now == before || backup == before || (removed_by_design && !exists) || replaced_by_answer)
                 << context << ": " << f << " lost";
             if (exists && f != kUnrelated) {
                 EXPECT_TRUE(now == before || now == machine_->MediumFile(f)) << context << ": " << f << " half written";
@@ -501,7 +508,7 @@ protected:
         }
         EXPECT_EQ(e.final_dialog != 0, final_shown) << context << ": dialog " << e.final_dialog;
         EXPECT_EQ(e.restart, !r.of("restart").empty()) << context;
-        CheckFiles(prefix, context);
+        CheckFiles(prefix, fault, yes, context);
     }
 
     std::unique_ptr<Machine> machine_;
@@ -524,7 +531,7 @@ TEST_P(FaultMatrix, EveryCallFailedInTurn) {
         const Call &c = trace[i];
         Fault fault = SiteOf(trace, i, s.mode, *s.row);
         std::string fail = c.function + "#" + std::to_string(c.n);
-        bool question = fault.site == Site::copy && (fault.message || fault.backup);
+        bool question = fault.site == Site::copy;
         RunCase(fail, fault, true);
         if (question) RunCase(fail, fault, false);                             // No to the question stops the setup
         if (c.function == "WriteFile") RunCase(fail + "=short", fault, true);  // a disk that fills up part way
