@@ -27,9 +27,11 @@ struct RunRequest {
 extern HINSTANCE g_hInstance;
 extern HWND g_hMainWindow;
 extern RunRequest g_RunRequest;
-/* The target folders, ANSI strings in global-heap blocks; ShutDown frees them. */
-extern unique_global g_SystemFolder;
-extern unique_global g_PrinterDriverFolder;
+/* The target folders, ANSI strings in global-heap blocks, NULL until made;
+ * ShutDown frees them. Plain handles: a global with a destructor would need
+ * the C runtime that the Windows build does without. */
+extern HGLOBAL g_SystemFolder;
+extern HGLOBAL g_PrinterDriverFolder;
 
 int CreateMainWindow(void);
 int ParseOptions(LPSTR pszCommandTail, RunRequest *pRequest);
@@ -39,5 +41,7 @@ int MatchPrefix(LPCSTR pszText, LPCSTR pszPrefix, UINT nLength);
 LRESULT CALLBACK MainWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 VOID CALLBACK DispatchTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dwTime);
 void ShutDown(HWND hWnd);
+/* Frees both target folders and sets them to NULL. */
+void FreeTargetFolders(void);
 
 #endif /* SETUPORDANE_SETUP_ORDANE_H */

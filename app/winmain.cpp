@@ -14,8 +14,8 @@
 HINSTANCE g_hInstance = NULL;
 HWND g_hMainWindow = NULL;
 RunRequest g_RunRequest = {MODE_COMPLETE_SETUP, PLATFORM_NONE};
-unique_global g_SystemFolder;
-unique_global g_PrinterDriverFolder;
+HGLOBAL g_SystemFolder = NULL;
+HGLOBAL g_PrinterDriverFolder = NULL;
 
 namespace {
 
@@ -118,9 +118,15 @@ VOID CALLBACK DispatchTimerProc(HWND hWnd, UINT uMsg, UINT_PTR idEvent, DWORD dw
     ShutDown(hWnd);
 }
 
+void FreeTargetFolders(void) {
+    if (g_SystemFolder) GlobalFree(g_SystemFolder);
+    if (g_PrinterDriverFolder) GlobalFree(g_PrinterDriverFolder);
+    g_SystemFolder = NULL;
+    g_PrinterDriverFolder = NULL;
+}
+
 void ShutDown(HWND hWnd) {
-    g_SystemFolder.reset();
-    g_PrinterDriverFolder.reset();
+    FreeTargetFolders();
     /* The window procedure posts the quit message; the window itself stays. */
     SendMessageA(hWnd, WM_DESTROY, 0, 0);
 }

@@ -53,7 +53,7 @@ void WriteRandomFile(const fs::path &p, size_t mib) {
 
 double TimeCopyDialog() {
     static const FileRecord record = {"big.bin", "src\\", REPLACE_ALWAYS, ANSWER_NONE, 0};
-    CopyRequest request = {COPY_MODE_INSTALL, &record, (LPCSTR)g_PrinterDriverFolder.get()};
+    CopyRequest request = {COPY_MODE_INSTALL, &record, (LPCSTR)g_PrinterDriverFolder};
     auto start = clock_type::now();
     INT_PTR result = RunCopyDialog(NULL, &request);
     double seconds = Seconds(start);

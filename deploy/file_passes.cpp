@@ -21,10 +21,10 @@ const FileRecord *SelectList(LONG nPlatform, int nList) {
     if (nPlatform < 0 || nPlatform >= PLATFORM_COUNT) return NULL;
     pPlatform = &g_PlatformTable[nPlatform];
     if (nList == LIST_SYSTEM_FOLDER) {
-        g_pszCurrentTargetFolder = (LPCSTR)g_SystemFolder.get();
+        g_pszCurrentTargetFolder = (LPCSTR)g_SystemFolder;
         pList = pPlatform->pSystemFolderFiles;
     } else if (nList == LIST_PRINTER_DRIVER_FOLDER) {
-        g_pszCurrentTargetFolder = (LPCSTR)g_PrinterDriverFolder.get();
+        g_pszCurrentTargetFolder = (LPCSTR)g_PrinterDriverFolder;
         pList = pPlatform->pPrinterDriverFolderFiles;
     } else {
         return NULL;

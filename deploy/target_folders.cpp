@@ -17,9 +17,9 @@ int SetUpSystemFolder(void) {
     UINT nSize = GetSystemDirectoryA(NULL, 0);
 
     if (nSize == 0) return 0;
-    g_SystemFolder.reset(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, nSize));
+    g_SystemFolder = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, nSize);
     if (!g_SystemFolder) return 0;
-    return GetSystemDirectoryA((LPSTR)g_SystemFolder.get(), nSize) != 0;
+    return GetSystemDirectoryA((LPSTR)g_SystemFolder, nSize) != 0;
 }
 
 /* The spooler's size query must fail with ERROR_INSUFFICIENT_BUFFER and the
@@ -29,9 +29,9 @@ int SetUpPrinterDriverFolder(void) {
 
     if (SpoolerGetPrinterDriverDirectory(NULL, 0, &cbNeeded)) return 0;
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return 0;
-    g_PrinterDriverFolder.reset(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, cbNeeded));
+    g_PrinterDriverFolder = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, cbNeeded);
     if (!g_PrinterDriverFolder) return 0;
-    return SpoolerGetPrinterDriverDirectory((LPBYTE)g_PrinterDriverFolder.get(), cbNeeded, &cbNeeded) != 0;
+    return SpoolerGetPrinterDriverDirectory((LPBYTE)g_PrinterDriverFolder, cbNeeded, &cbNeeded) != 0;
 }
 
 }  // namespace

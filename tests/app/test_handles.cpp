@@ -53,8 +53,8 @@ TEST(UniqueGlobal, MoveHandsOverAndReleaseGivesUp) {
 TEST(ShutDown, FreesTheTargetFolders) {
     HGLOBAL hSystem = Block();
     HGLOBAL hDriver = Block();
-    g_SystemFolder.reset(hSystem);
-    g_PrinterDriverFolder.reset(hDriver);
+    g_SystemFolder = hSystem;
+    g_PrinterDriverFolder = hDriver;
     ShutDown(NULL);
     EXPECT_FALSE(g_SystemFolder);
     EXPECT_FALSE(g_PrinterDriverFolder);

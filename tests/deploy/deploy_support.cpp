@@ -53,8 +53,7 @@ void Deployment::SetUp() {
 void Deployment::TearDown() {
     transcript_.reset();
     w32h::parse_fail_rules("");
-    g_SystemFolder.reset();
-    g_PrinterDriverFolder.reset();
+    FreeTargetFolders();
     g_pszCurrentTargetFolder = NULL;
     fs::current_path(saved_folder_);
     w32h::set_config(saved_);

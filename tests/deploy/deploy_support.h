@@ -34,8 +34,8 @@ void SetModifiedTime(const fs::path &p, time_t utc);
 void MakeReadOnly(const fs::path &p);
 std::vector<fs::path> FolderEntries(const fs::path &folder);
 
-inline LPCSTR SystemFolder() { return (LPCSTR)g_SystemFolder.get(); }
-inline LPCSTR PrinterDriverFolder() { return (LPCSTR)g_PrinterDriverFolder.get(); }
+inline LPCSTR SystemFolder() { return (LPCSTR)g_SystemFolder; }
+inline LPCSTR PrinterDriverFolder() { return (LPCSTR)g_PrinterDriverFolder; }
 
 class Deployment : public ::testing::Test {
 protected:

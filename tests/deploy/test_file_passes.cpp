@@ -204,28 +204,26 @@ class TargetFolders : public Deployment {};
 TEST_F(TargetFolders, AreTheFoldersOfTheRunningWindows) {
     EXPECT_STREQ("C:\\WINNT\\system32", SystemFolder());
     EXPECT_STREQ("C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86", PrinterDriverFolder());
-    EXPECT_EQ(sizeof "C:\\WINNT\\system32", GlobalSize(g_SystemFolder.get()));
+    EXPECT_EQ(sizeof "C:\\WINNT\\system32", GlobalSize(g_SystemFolder));
     w32h::Config cfg = w32h::config();
     cfg.winver = *w32h::parse_windows_version("win98");
     w32h::set_config(cfg);
-    g_SystemFolder.reset();
-    g_PrinterDriverFolder.reset();
+    FreeTargetFolders();
     EXPECT_EQ(1, SetUpTargetFolders());
     EXPECT_STREQ("C:\\WINDOWS\\SYSTEM", SystemFolder());
     EXPECT_STREQ("C:\\WINDOWS\\SYSTEM", PrinterDriverFolder());
 }
 
 TEST_F(TargetFolders, FailWhenASizeQueryCannotBeAnswered) {
-    g_SystemFolder.reset();
-    g_PrinterDriverFolder.reset();
+    FreeTargetFolders();
     ASSERT_FALSE(w32h::parse_fail_rules("GetPrinterDriverDirectoryA=1722"));
     EXPECT_EQ(0, SetUpTargetFolders());
     EXPECT_STREQ("C:\\WINNT\\system32", SystemFolder());  // kept for shut-down to free
-    EXPECT_EQ(nullptr, g_PrinterDriverFolder.get());
-    g_SystemFolder.reset();
+    EXPECT_EQ(nullptr, g_PrinterDriverFolder);
+    FreeTargetFolders();
     ASSERT_FALSE(w32h::parse_fail_rules("GetSystemDirectoryA"));
     EXPECT_EQ(0, SetUpTargetFolders());
-    EXPECT_EQ(nullptr, g_SystemFolder.get());
+    EXPECT_EQ(nullptr, g_SystemFolder);
 }
 
 }  // namespace
