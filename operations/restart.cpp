@@ -5,6 +5,7 @@
 #include "operations.h"
 
 #include "handles.h"
+#include "late_bound.h"
 #include "platform.h"
 
 namespace {
@@ -17,7 +18,7 @@ int RequestWindows9xRestart(void) { return ExitWindowsEx(EWX_REBOOT, 0) ? 1 : 0;
 DWORD SetShutdownPrivilege(HANDLE hToken, TOKEN_PRIVILEGES *pPrivileges, DWORD dwAttributes) {
     pPrivileges->Privileges[0].Attributes = dwAttributes;
     SetLastError(0);
-    AdjustTokenPrivileges(hToken, FALSE, pPrivileges, 0, NULL, NULL);
+    CallAdjustTokenPrivileges(hToken, FALSE, pPrivileges, 0, NULL, NULL);
     return GetLastError();
 }
 
@@ -26,11 +27,11 @@ int RequestNtRestart(void) {
     /* Zero-filled: a failed look-up then names no privilege rather than garbage. */
     TOKEN_PRIVILEGES Privileges = {};
 
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, Token.receive())) return 0;
-    LookupPrivilegeValueA(NULL, SE_SHUTDOWN_NAME, &Privileges.Privileges[0].Luid);
+    if (!CallOpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, Token.receive())) return 0;
+    CallLookupPrivilegeValueA(NULL, SE_SHUTDOWN_NAME, &Privileges.Privileges[0].Luid);
     Privileges.PrivilegeCount = 1;
     if (SetShutdownPrivilege(Token.get(), &Privileges, SE_PRIVILEGE_ENABLED) != 0) return 0;
-    if (!InitiateSystemShutdownA(NULL, NULL, 0, FALSE, TRUE)) return 0;
+    if (!CallInitiateSystemShutdownA(NULL, NULL, 0, FALSE, TRUE)) return 0;
     SetShutdownPrivilege(Token.get(), &Privileges, 0);
     return 1;
 }

@@ -3,6 +3,8 @@
  * environment by mistake, and the size query written once. */
 #include "spooler_calls.h"
 
+#include "late_bound.h"
+
 BOOL SpoolerGetPrinterDriverDirectory(LPBYTE pBuffer, DWORD cbBuf, LPDWORD pcbNeeded) {
     return GetPrinterDriverDirectoryA(NULL, NULL, 1, pBuffer, cbBuf, pcbNeeded);
 }
@@ -26,7 +28,7 @@ BOOL SpoolerGetPrinterDriver(HANDLE hPrinter, LPBYTE pBuffer, DWORD cbBuf, LPDWO
 
 BOOL SpoolerDeletePrinter(HANDLE hPrinter) { return DeletePrinter(hPrinter); }
 
-BOOL SpoolerDeleteForm(HANDLE hPrinter, LPCSTR pszFormName) { return DeleteFormA(hPrinter, (LPSTR)pszFormName); }
+BOOL SpoolerDeleteForm(HANDLE hPrinter, LPCSTR pszFormName) { return CallDeleteFormA(hPrinter, (LPSTR)pszFormName); }
 
 BOOL SpoolerDeletePrinterDriver(LPCSTR pszDriverName) {
     return DeletePrinterDriverA(NULL, NULL, (LPSTR)pszDriverName);

@@ -1,7 +1,6 @@
 // process.cpp - the process itself as the program sees it: its raw command
 // line (GetCommandLineA, which the command tail given to WinMain points into),
-// ExitProcess, which ends the run through the host's orderly end, and
-// GetProcAddress over a process that has no DLLs.
+// and ExitProcess, which ends the run through the host's orderly end.
 #include "api.h"
 #include "frontend.h"
 
@@ -31,16 +30,6 @@ DWORD WINAPI GetCurrentProcessId(void) {
 void WINAPI ExitProcess(UINT uExitCode) {
     w32h::end_host(static_cast<int>(uExitCode));
     std::exit(static_cast<int>(uExitCode));
-}
-
-// Limits: no DLL is loaded and the program exports nothing, so every name is
-// missing from the program's module and every other module is unknown.
-FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
-    (void)lpProcName;
-    return w32h::entry_point<FARPROC>(NULL, [&]() -> FARPROC {
-        const bool program = !hModule || hModule == w32h::program_instance();
-        w32h::fail_with(program ? ERROR_PROC_NOT_FOUND : ERROR_MOD_NOT_FOUND);
-    });
 }
 
 }  // extern "C"

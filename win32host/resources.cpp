@@ -318,14 +318,6 @@ WORD user_language() { return config().french ? lang_french : lang_english; }
 
 extern "C" {
 
-// Limits: only NULL names a module; any other name fails.
-HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
-    return w32h::entry_point<HMODULE>(NULL, [&]() -> HMODULE {
-        if (lpModuleName) w32h::fail_with(ERROR_MOD_NOT_FOUND);
-        return w32h::program_instance();
-    });
-}
-
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
     return w32h::entry_point<HRSRC>(
         NULL, [&] { return find_or_fail(hModule, lpType, lpName, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)); });

@@ -174,7 +174,8 @@ TEST_F(Resources, ModuleAndResourceHandles) {
     SetLastError(poison);
     EXPECT_EQ(GetModuleHandleA(nullptr), w32h::program_instance());
     EXPECT_EQ(GetLastError(), poison);
-    EXPECT_EQ(GetModuleHandleA("kernel32.dll"), nullptr);
+    EXPECT_NE(GetModuleHandleA("kernel32.dll"), w32h::program_instance());
+    EXPECT_EQ(GetModuleHandleA("kernel33.dll"), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
     EXPECT_EQ(LoadResource(nullptr, nullptr), nullptr);
     EXPECT_EQ(SizeofResource(nullptr, nullptr), DWORD(0));

@@ -377,6 +377,7 @@ typedef struct _OSVERSIONINFOEXA {
 #define ERROR_INVALID_NAME 123
 #define ERROR_MOD_NOT_FOUND 126
 #define ERROR_PROC_NOT_FOUND 127
+#define ERROR_DLL_NOT_FOUND 1157
 #define ERROR_DIR_NOT_EMPTY 145
 #define ERROR_DISCARDED 157
 #define ERROR_NOT_LOCKED 158
@@ -471,6 +472,8 @@ DWORD WINAPI GetVersion(void);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 typedef INT_PTR(WINAPI *FARPROC)(void);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 LPSTR WINAPI GetCommandLineA(void);
 DWORD WINAPI GetCurrentProcessId(void);
 void WINAPI ExitProcess(UINT uExitCode);
@@ -577,6 +580,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
                       LPOVERLAPPED lpOverlapped);
 BOOL WINAPI CloseHandle(HANDLE hObject);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
+BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName);
 BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
 BOOL WINAPI GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFileInformation);
 BOOL WINAPI FileTimeToLocalFileTime(const FILETIME *lpFileTime, LPFILETIME lpLocalFileTime);
