@@ -453,7 +453,12 @@ LRESULT get_range(HWND hwnd, WPARAM wp, LPARAM lp) {
     return wp ? s.low : s.high;
 }
 
+// The 32-bit range came with common controls 4.70; older ones leave the
+// messages to the default processing, which answers 0.
+bool knows_32_bit_range() { return windows_traits().common_controls >= 470; }
+
 LRESULT CALLBACK progress_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if ((msg == PBM_SETRANGE32 || msg == PBM_GETRANGE) && !knows_32_bit_range()) return DefWindowProcA(hwnd, msg, wp, lp);
     switch (msg) {
     case PBM_SETRANGE:
         return set_range(hwnd, LOWORD(lp), HIWORD(lp));

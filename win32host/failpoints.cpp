@@ -43,6 +43,7 @@ constexpr std::array failable{
     "LoadStringA",
     "LookupPrivilegeValueA",
     "MessageBoxA",
+    "MoveFileA",
     "MoveFileExA",
     "OpenPrinterA",
     "OpenProcessToken",

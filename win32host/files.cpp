@@ -462,9 +462,21 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
     });
 }
 
+// Never over an existing file: ERROR_ALREADY_EXISTS.
+BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+    return w32h::entry_point<BOOL>(FALSE, [&] {
+        if (w32h::injected_failure("MoveFileA", ERROR_ACCESS_DENIED)) return FALSE;
+        std::string from = w32h::host_path_of(lpExistingFileName);
+        w32h::move_file(from, w32h::host_path_of(lpNewFileName), 0);
+        return TRUE;
+    });
+}
+
 BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
     return w32h::entry_point<BOOL>(FALSE, [&] {
         if (w32h::injected_failure("MoveFileExA", ERROR_ACCESS_DENIED)) return FALSE;
+        // Windows 95, 98 and Me export it but do not implement it (KB Q129532).
+        if (!w32h::windows_traits().nt) w32h::fail_with(ERROR_CALL_NOT_IMPLEMENTED);
         // Limits: no moves at restart; a move to another file system fails.
         if (dwFlags & MOVEFILE_DELAY_UNTIL_REBOOT) w32h::fail_with(ERROR_INVALID_PARAMETER);
         std::string from = w32h::host_path_of(lpExistingFileName);

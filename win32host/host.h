@@ -59,6 +59,19 @@ void set_config(const Config &cfg);
 
 std::optional<WindowsVersion> parse_windows_version(std::string_view text);
 
+// What a program can observe of the Windows version beyond GetVersionExA,
+// as win32host reproduces it (docs/windows-versions.md holds the sources).
+struct WindowsTraits {
+    bool nt = true;                  // the NT family: security, forms, MoveFileExA; 95, 98, Me stub them
+    unsigned common_controls = 581;  // COMCTL32's version as first shipped, major * 100 + minor
+    DWORD driver_level = 3;          // the highest DRIVER_INFO level of the spooler (2 before NT 4.0)
+    DWORD port_level = 2;            // the highest PORT_INFO level of EnumPortsA (1 before NT 4.0)
+    DWORD driver_version = 3;        // cVersion of the host's drivers, and on NT their version folder
+};
+WindowsTraits traits_of(const WindowsVersion &version);
+// The traits of config().winver.
+WindowsTraits windows_traits();
+
 // ---- process (process.cpp, reset.cpp) ---------------------------------------
 
 // The raw command line; it lives as long as the process, as GetCommandLineA's

@@ -85,7 +85,7 @@ struct OpenToken : KernelObject {
 
 bool restart_requested = false;
 
-bool nt_family() { return config().winver.platform_id == VER_PLATFORM_WIN32_NT; }
+bool nt_family() { return windows_traits().nt; }
 
 // The token functions do not exist on Windows 95 and 98.
 void require_nt() {

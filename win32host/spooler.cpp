@@ -140,17 +140,24 @@ Printer current_printer(Transaction &store, PrinterHandle &h) {
 
 // ---- drivers ------------------------------------------------------------------
 
-// The spooler's version of a driver: on the NT family the folder its files are
-// copied into (2 for NT 3.51 and 4.0, 3 for 2000 and later); Windows 95, 98
-// and Me keep their drivers in place and number them 0.
+// The spooler's version of a driver: on the NT family also the folder its
+// files are copied into (1 for NT 3.51, 2 for 4.0, 3 for 2000 and later);
+// Windows 95, 98 and Me keep their drivers in place and number them 0x400.
 // Limits: the version comes from the host, not from the driver's files.
-DWORD driver_version() {
-    const WindowsVersion &v = config().winver;
-    if (v.platform_id != VER_PLATFORM_WIN32_NT) return 0;
-    return v.major >= 5 ? 3 : 2;
+DWORD driver_version() { return windows_traits().driver_version; }
+
+bool nt_host() { return windows_traits().nt; }
+
+// Forms are the NT family's: Windows 95 and 98 export the form functions as
+// stubs (Wine's spooler tests, run there).
+void require_forms() {
+    if (!nt_host()) fail_with(ERROR_CALL_NOT_IMPLEMENTED);
 }
 
-bool nt_host() { return config().winver.platform_id == VER_PLATFORM_WIN32_NT; }
+// The spooler of NT 3.x knows DRIVER_INFO and PORT_INFO up to level 2 and 1.
+void check_level(DWORD level, DWORD lowest, DWORD highest) {
+    if (level < lowest || level > highest) fail_with(ERROR_INVALID_LEVEL);
+}
 
 std::string driver_folder() { return machine_folders().printer_driver; }
 
@@ -406,6 +413,7 @@ using namespace w32h::spool;
 using w32h::entry_point;
 using w32h::fail_with;
 using w32h::injected_failure;
+using w32h::windows_traits;
 
 // ---- ports ----------------------------------------------------------------------
 
@@ -414,7 +422,7 @@ extern "C" BOOL WINAPI EnumPortsA(LPSTR pName, DWORD Level, LPBYTE pPorts, DWORD
     return entry_point<BOOL>(FALSE, [&] {
         if (injected_failure("EnumPortsA", RPC_S_SERVER_UNAVAILABLE)) return FALSE;
         check_local(pName);
-        if (Level != 1 && Level != 2) fail_with(ERROR_INVALID_LEVEL);
+        check_level(Level, 1, windows_traits().port_level);
         check_out_pointers(pcbNeeded, pPorts, cbBuf);
         if (!pcReturned) fail_with(RPC_X_NULL_REF_POINTER);
         std::vector<Port> ports = Transaction().ports();
@@ -445,8 +453,10 @@ extern "C" BOOL WINAPI OpenPrinterA(LPSTR pPrinterName, LPHANDLE phPrinter, LPPR
         Transaction store;
         auto printer = store.printer(std::string(pPrinterName));
         if (!printer) fail_with(ERROR_INVALID_PRINTER_NAME);
-        // Without defaults a printer opens for use only, as on Windows.
+        // Without defaults a printer opens for use only, as on Windows; Windows
+        // 95 and 98 ignore the access asked for and allow everything.
         ACCESS_MASK access = pDefault && pDefault->DesiredAccess ? pDefault->DesiredAccess : PRINTER_ACCESS_USE;
+        if (!nt_host()) access = PRINTER_ALL_ACCESS;
         *phPrinter = open_handle(*printer, access);
         return TRUE;
     });
@@ -539,7 +549,7 @@ extern "C" BOOL WINAPI AddPrinterDriverA(LPSTR pName, DWORD Level, LPBYTE pDrive
     return entry_point<BOOL>(FALSE, [&] {
         if (injected_failure("AddPrinterDriverA", RPC_S_SERVER_UNAVAILABLE)) return FALSE;
         check_local(pName);
-        if (Level != 2 && Level != 3) fail_with(ERROR_INVALID_LEVEL);
+        check_level(Level, 2, windows_traits().driver_level);
         if (!pDriverInfo) fail_with(ERROR_INVALID_PARAMETER);
         Driver driver = driver_from_caller(Level, pDriverInfo);
         Transaction store;
@@ -572,7 +582,7 @@ extern "C" BOOL WINAPI GetPrinterDriverA(HANDLE hPrinter, LPSTR pEnvironment, DW
         if (injected_failure("GetPrinterDriverA", RPC_S_SERVER_UNAVAILABLE)) return FALSE;
         std::lock_guard lock(handles_lock);
         PrinterHandle &h = handle_of(hPrinter);
-        if (Level < 1 || Level > 3) fail_with(ERROR_INVALID_LEVEL);
+        check_level(Level, 1, windows_traits().driver_level);
         check_out_pointers(pcbNeeded, pDriverInfo, cbBuf);
         std::string environment = environment_of(pEnvironment);
         Transaction store;
@@ -610,6 +620,7 @@ extern "C" BOOL WINAPI GetPrinterDriverA(HANDLE hPrinter, LPSTR pEnvironment, DW
 // the handle names.
 extern "C" BOOL WINAPI AddFormA(HANDLE hPrinter, DWORD Level, LPBYTE pForm) {
     return entry_point<BOOL>(FALSE, [&] {
+        require_forms();
         std::lock_guard lock(handles_lock);
         handle_of(hPrinter);
         if (Level != 1) fail_with(ERROR_INVALID_LEVEL);
@@ -636,6 +647,7 @@ extern "C" BOOL WINAPI AddFormA(HANDLE hPrinter, DWORD Level, LPBYTE pForm) {
 extern "C" BOOL WINAPI DeleteFormA(HANDLE hPrinter, LPSTR pFormName) {
     return entry_point<BOOL>(FALSE, [&] {
         if (injected_failure("DeleteFormA", RPC_S_SERVER_UNAVAILABLE)) return FALSE;
+        require_forms();
         std::lock_guard lock(handles_lock);
         handle_of(hPrinter);
         if (!pFormName || !*pFormName) fail_with(ERROR_INVALID_FORM_NAME);
@@ -650,6 +662,7 @@ extern "C" BOOL WINAPI DeleteFormA(HANDLE hPrinter, LPSTR pFormName) {
 extern "C" BOOL WINAPI GetFormA(HANDLE hPrinter, LPSTR pFormName, DWORD Level, LPBYTE pForm, DWORD cbBuf,
                                 LPDWORD pcbNeeded) {
     return entry_point<BOOL>(FALSE, [&] {
+        require_forms();
         std::lock_guard lock(handles_lock);
         handle_of(hPrinter);
         if (Level != 1) fail_with(ERROR_INVALID_LEVEL);

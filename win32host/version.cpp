@@ -127,6 +127,35 @@ std::optional<WindowsVersion> parse_windows_version(std::string_view text) {
     return parse_numeric(text);
 }
 
+// Common controls 4.00 came with Windows 95, 3.51 with NT 3.51, 4.70 with NT
+// 4.0, 4.72 with 98, 5.81 with 2000 and Me (Geoff Chappell's examination of
+// the shipped files); the spooler of NT 3.x knows neither DRIVER_INFO_3 nor
+// PORT_INFO_2, and files its drivers as version 1 (KB Q149659); Windows 9x
+// reports its drivers as version 0x400 (Wine's spooler tests, run there).
+WindowsTraits traits_of(const WindowsVersion &v) {
+    WindowsTraits t;
+    t.nt = is_nt(v);
+    if (!t.nt) {
+        t.common_controls = v.major > 4 || v.minor >= 90 ? 581 : v.minor >= 10 ? 472 : 400;
+        t.driver_version = 0x400;
+        return t;
+    }
+    if (v.major < 4) {
+        t.common_controls = 351;
+        t.driver_level = 2;
+        t.port_level = 1;
+        t.driver_version = 1;
+    } else if (v.major == 4) {
+        t.common_controls = 470;
+        t.driver_version = 2;
+    } else {
+        t.common_controls = v.major == 5 && v.minor == 0 ? 581 : 582;
+    }
+    return t;
+}
+
+WindowsTraits windows_traits() { return traits_of(config().winver); }
+
 }  // namespace w32h
 
 namespace {

@@ -27,10 +27,13 @@ const std::string &test_folder() {
 }
 
 // What every test starts from: an English user, the script front-end, the
-// virtual clock, the test process's machine.
+// virtual clock, the test process's machine, and Windows 2000 unless
+// HOST_TESTS_WINVER names another (the suites that state each version's rows).
 void apply_test_configuration() {
     w32h::Config cfg;
     if (!test_folder().empty()) cfg.prefix = test_folder() + "/machine";
+    if (const char *winver = std::getenv("HOST_TESTS_WINVER"))
+        if (auto version = w32h::parse_windows_version(winver)) cfg.winver = *version;
     cfg.ui = w32h::UiMode::script;
     cfg.clock = w32h::ClockMode::virtual_;
     w32h::set_config(cfg);
