@@ -20,6 +20,13 @@ namespace {
 char g_szCopySource[PATH_BUFFER_SIZE];
 char g_szCopyTarget[PATH_BUFFER_SIZE];
 
+/* The progress bar's range is the file's size shifted right by this many
+ * bits: none where the common controls take a 32-bit range, enough to fit
+ * 15 bits where they do not (before 4.70: Windows 95, NT 3.51), so that no
+ * version can read the range as negative. */
+int g_nProgressShift = 0;
+DWORD g_cbCopied = 0;
+
 /* The temporary file beside the target: its path with this suffix. */
 const char g_szTemporarySuffix[] = ".new";
 
@@ -93,6 +100,14 @@ int TargetCanBeReplaced(LPCSTR pszTarget) {
     return 1;
 }
 
+/* Advances the bar by the bytes read, in the units of its range. */
+void AdvanceProgress(HWND hProgress, DWORD cbRead) {
+    DWORD cbBefore = g_cbCopied;
+
+    g_cbCopied += cbRead;
+    SendMessageA(hProgress, PBM_DELTAPOS, (g_cbCopied >> g_nProgressShift) - (cbBefore >> g_nProgressShift), 0);
+}
+
 /* Moves the data block by block, advancing the bar by each block read. */
 int CopyBlocks(HWND hDlg, HANDLE hSource, HANDLE hTarget) {
     BYTE aBlock[COPY_BLOCK_SIZE];
@@ -110,15 +125,29 @@ int CopyBlocks(HWND hDlg, HANDLE hSource, HANDLE hTarget) {
             ReportCopyFailure(hDlg, IDS_ERR_COPY_WRITE);
             return 0;
         }
-        SendMessageA(hProgress, PBM_DELTAPOS, cbRead, 0);
+        AdvanceProgress(hProgress, cbRead);
     }
 }
 
+/* Puts the finished temporary file in the target's place: 1 when done; 0
+ * when the target is as it was; -1 when the target is gone and the new
+ * content stays whole under the temporary name. Windows 95 and 98 do not
+ * implement MoveFileExA: there the target is deleted, then the temporary file
+ * renamed, so a crash between the two leaves the new content complete under
+ * its temporary name, and the former one in its backup. */
+int PutInPlace(LPCSTR pszTemporary, LPCSTR pszTarget) {
+    if (MoveFileExA(pszTemporary, pszTarget, MOVEFILE_REPLACE_EXISTING)) return 1;
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return 0;
+    if (!DeleteFileA(pszTarget) && GetLastError() != ERROR_FILE_NOT_FOUND) return 0;
+    return MoveFileA(pszTemporary, pszTarget) ? 1 : -1;
+}
+
 /* Writes the temporary file and puts it in the target's place; whatever
- * fails, only the temporary file is removed. */
+ * fails, only the temporary file is removed, and never once it holds the only
+ * copy of the new content. */
 int CopyThroughTemporaryFile(HWND hDlg, HANDLE hSource) {
     char szTemporary[PATH_BUFFER_SIZE];
-    int nCopied;
+    int nCopied, nPlaced = 0;
 
     if (!g_szCopyTarget[0] || !TargetCanBeReplaced(g_szCopyTarget) ||
         !BuildPath(szTemporary, g_szCopyTarget, "", g_szTemporarySuffix)) {
@@ -133,12 +162,10 @@ int CopyThroughTemporaryFile(HWND hDlg, HANDLE hSource) {
     }
     nCopied = CopyBlocks(hDlg, hSource, temporary.get());
     temporary.reset();
-    if (nCopied && !MoveFileExA(szTemporary, g_szCopyTarget, MOVEFILE_REPLACE_EXISTING)) {
-        ReportCopyFailure(hDlg, IDS_ERR_COPY_CREATE_TARGET);
-        nCopied = 0;
-    }
-    if (!nCopied) DeleteFileA(szTemporary);
-    return nCopied;
+    if (nCopied) nPlaced = PutInPlace(szTemporary, g_szCopyTarget);
+    if (nCopied && nPlaced != 1) ReportCopyFailure(hDlg, IDS_ERR_COPY_CREATE_TARGET);
+    if (nPlaced == 0) DeleteFileA(szTemporary);
+    return nPlaced == 1;
 }
 
 int CopyRequestedFile(HWND hDlg) {
@@ -176,9 +203,18 @@ int MakeBackupName(LPSTR pszName, int cchName) {
 
 int SetUpProgress(HWND hDlg, LPCSTR pszPath) {
     BY_HANDLE_FILE_INFORMATION info;
+    DWORD cbSize;
 
+    g_nProgressShift = 0;
+    g_cbCopied = 0;
     if (!ExamineFile(pszPath, &info)) return 0;
-    SendDlgItemMessageA(hDlg, IDC_COPY_PROGRESS, PBM_SETRANGE32, 0, (LPARAM)info.nFileSizeLow);
+    cbSize = info.nFileSizeLow;
+    /* A bar answers PBM_SETRANGE32 with its former range, never 0 for the
+     * 0-100 it is made with; common controls before 4.70 ignore it (0). */
+    if (!SendDlgItemMessageA(hDlg, IDC_COPY_PROGRESS, PBM_SETRANGE32, 0, (LPARAM)cbSize)) {
+        while ((cbSize >> g_nProgressShift) > 0x7FFF) g_nProgressShift++;
+        SendDlgItemMessageA(hDlg, IDC_COPY_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, cbSize >> g_nProgressShift));
+    }
     SendDlgItemMessageA(hDlg, IDC_COPY_PROGRESS, PBM_SETPOS, 0, 0);
     return 1;
 }

@@ -218,6 +218,7 @@ struct Fault {
     size_t file = 0;      // copy, delete_list_file: index in the list
     bool backup = false;  // copy: the backup copy rather than the install copy
     int message = 0;      // copy: 120 to 126, or 0 when the dialog itself could not be made
+    bool target_lost = false;  // copy: the target deleted, the new file left under its temporary name
 };
 
 // The site of trace[index], walking the calls that come before it.
@@ -232,7 +233,8 @@ Fault SiteOf(const std::vector<Call> &trace, size_t index, Mode mode, const Row 
     int adjust = 0;
     std::string before_files;     // the last call before this one that is not a file call
     auto is_file_call = [](const std::string &f) {
-        return f == "CreateFileA" || f == "ReadFile" || f == "WriteFile" || f == "MoveFileExA" || f == "DeleteFileA";
+        return f == "CreateFileA" || f == "ReadFile" || f == "WriteFile" || f == "MoveFileExA" || f == "MoveFileA" ||
+               f == "DeleteFileA";
     };
     for (size_t i = 0; i <= index; ++i) {
         const Call &t = trace[i];
@@ -294,7 +296,10 @@ Fault SiteOf(const std::vector<Call> &trace, size_t index, Mode mode, const Row 
         if (f == "CreateFileA") copy.message = in_copy == 2 ? 120 : 122;
         if (f == "ReadFile") copy.message = 124;
         if (f == "WriteFile") copy.message = 126;
-        if (f == "MoveFileExA") copy.message = 122;  // the finished copy cannot take the target's place
+        // The finished copy cannot take the target's place: MoveFileExA, or on
+        // Windows 95 and 98, which only stub it, DeleteFileA then MoveFileA.
+        if (f == "MoveFileExA" || f == "DeleteFileA" || f == "MoveFileA") copy.message = 122;
+        copy.target_lost = f == "MoveFileA" && !copy.backup;
         if (copy.message) return copy;
         return {};  // the title, the timer (the dialog copies without it)
     }
@@ -367,9 +372,11 @@ Expected Expect(const Fault &fault, Mode mode, const Row &row, bool yes) {
         // Printer creation is attempted after a failed driver registration,
         // and fails too without its driver; it also fails when the earlier
         // printer of that name is still there, or without a port.
-        if (fault.site == Site::register_driver) message(kSetupCaption, 128);
-        if (fault.site == Site::register_driver || fault.site == Site::create_printer ||
-            fault.site == Site::clean_up || fault.site == Site::port_dialog)
+        // A driver file missing from its folder fails the registration too.
+        bool registration_fails = fault.site == Site::register_driver || (fault.site == Site::copy && fault.target_lost);
+        if (registration_fails) message(kSetupCaption, 128);
+        if (registration_fails || fault.site == Site::create_printer || fault.site == Site::clean_up ||
+            fault.site == Site::port_dialog)
             message(kSetupCaption, 132);
         if (fault.site == Site::completion) return e;
         e.script.push_back("ok");
@@ -451,8 +458,11 @@ protected:
 
     // Every file the user had is still there, or backed up whole; none is
     // half written and no temporary copy is left. Only Yes after a failed
-    // backup lets the install copy replace a file that has no backup.
-    void CheckFiles(const fs::path &prefix, const Fault &fault, bool yes, const std::string &context) {
+    // backup lets the install copy replace a file that has no backup. Where
+    // the target was deleted and the rename that follows failed (Windows 95
+    // and 98), the whole new content stays under its temporary name.
+    void CheckFiles(const fs::path &prefix, const Fault &fault, bool yes, const std::string &fail,
+                    const std::string &context) {
         const Scenario &s = GetParam();
         const Row &row = *s.row;
         fs::path folder = machine_->DriverFolder(prefix);
@@ -463,6 +473,7 @@ protected:
             bool exists = fs::exists(folder / f);
             std::string now = exists ? testrun::read_file(folder / f) : "";
             std::string backup = f == kUnrelated ? "" : testrun::read_file(folder / BackupName(f));
+            if (backup != before && f != kUnrelated) backup = testrun::read_file(folder / (BackupName(f) + ".new"));
             bool removed_by_design =
                 s.mode == kCompleteDeletion && f != kUnrelated &&
                 (std::count(row.removed.begin(), row.removed.end(), f) || (!row.nt && f == row.data_file));
@@ -474,8 +485,22 @@ protected:
                 EXPECT_TRUE(now == before || now == machine_->MediumFile(f)) << context << ": " << f << " half written";
             }
         }
-        for (const auto &entry : fs::directory_iterator(folder))
-            EXPECT_NE(".new", entry.path().extension()) << context << ": " << entry.path().filename() << " left";
+        bool rename_failed = fail.rfind("MoveFileA", 0) == 0;
+        for (const auto &entry : fs::directory_iterator(folder)) {
+            if (entry.path().extension() != ".new") continue;
+            EXPECT_TRUE(rename_failed) << context << ": " << entry.path().filename() << " left";
+            EXPECT_TRUE(HoldsWholeContent(entry.path())) << context << ": " << entry.path().filename() << " not whole";
+        }
+    }
+
+    // A temporary file left by a failed rename holds the new content whole:
+    // a file of the medium, or the backup of the user's file.
+    bool HoldsWholeContent(const fs::path &temporary) {
+        std::string name = temporary.stem().string(), kept = testrun::read_file(temporary);
+        for (const auto &f : GetParam().row->files)
+            if (name == f ? kept == machine_->MediumFile(f) : name == BackupName(f) && kept == UserContent(f))
+                return true;
+        return false;
     }
 
     void RunCase(const std::string &fail, const Fault &fault, bool yes) {
@@ -508,7 +533,7 @@ protected:
         }
         EXPECT_EQ(e.final_dialog != 0, final_shown) << context << ": dialog " << e.final_dialog;
         EXPECT_EQ(e.restart, !r.of("restart").empty()) << context;
-        CheckFiles(prefix, fault, yes, context);
+        CheckFiles(prefix, fault, yes, fail, context);
     }
 
     std::unique_ptr<Machine> machine_;
