@@ -27,9 +27,6 @@ char g_szCopyTarget[PATH_BUFFER_SIZE];
 int g_nProgressShift = 0;
 DWORD g_cbCopied = 0;
 
-/* The temporary file beside the target: its path with this suffix. */
-const char g_szTemporarySuffix[] = ".new";
-
 /* Fills the texts and both paths by the mode; 0 when a name or path does
  * not fit its buffer, which the copy reports as its own step failing. */
 int FillBackupMode(HWND hDlg, const CopyRequest *pRequest) {
@@ -150,7 +147,7 @@ int CopyThroughTemporaryFile(HWND hDlg, HANDLE hSource) {
     int nCopied, nPlaced = 0;
 
     if (!g_szCopyTarget[0] || !TargetCanBeReplaced(g_szCopyTarget) ||
-        !BuildPath(szTemporary, g_szCopyTarget, "", g_szTemporarySuffix)) {
+        !BuildPath(szTemporary, g_szCopyTarget, "", TEMPORARY_SUFFIX)) {
         ReportCopyFailure(hDlg, IDS_ERR_COPY_CREATE_TARGET);
         return 0;
     }

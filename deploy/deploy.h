@@ -24,6 +24,9 @@
 #define COPY_TIMER_ID 2
 #define COPY_DELAY_MS 500
 #define COPY_BLOCK_SIZE 1024
+/* A copy writes beside its target, under the target's name with this
+ * suffix, and puts the file in the target's place once it is whole. */
+#define TEMPORARY_SUFFIX ".new"
 
 /* What the copy dialog copies; the caller keeps it alive while the dialog runs. */
 struct CopyRequest {

@@ -83,6 +83,15 @@ int RunCopy(HWND hOwner, LONG nMode, const FileRecord *pFile) {
     return RunCopyDialog(hOwner, &request) == 1;
 }
 
+/* A copy cut short (the program ended during it) leaves its temporary file
+ * beside the target: it goes with the file. Nothing is said when none is
+ * there. The next copy to the same target overwrites it anyway. */
+void DeleteTemporaryCopy(LPCSTR pszPath) {
+    char szTemporary[PATH_BUFFER_SIZE];
+
+    if (BuildPath(szTemporary, pszPath, "", TEMPORARY_SUFFIX)) DeleteFileA(szTemporary);
+}
+
 }  // namespace
 
 int BuildPath(LPSTR pszBuffer, LPCSTR pszFolder, LPCSTR pszSeparator, LPCSTR pszName) {
@@ -148,7 +157,8 @@ void RunRemovalPass(HWND hOwner, LONG nPlatform, int nList) {
 
     for (; pFile && pFile->pszFileName; pFile++) {
         if (!pFile->nRemoveFlag) continue;
-        if (!BuildPath(szPath, g_pszCurrentTargetFolder, "\\", pFile->pszFileName) || !DeleteFileA(szPath))
-            ShowMessageString(hOwner, pFile->pszFileName, IDS_ERR_FILE_DELETE);
+        int nFits = BuildPath(szPath, g_pszCurrentTargetFolder, "\\", pFile->pszFileName);
+        if (!nFits || !DeleteFileA(szPath)) ShowMessageString(hOwner, pFile->pszFileName, IDS_ERR_FILE_DELETE);
+        if (nFits) DeleteTemporaryCopy(szPath);
     }
 }

@@ -56,6 +56,15 @@ TEST_F(CopyDialog, InstallCopiesFilesOfEverySizeAndRunsTheBarToTheEnd) {
     EXPECT_EQ(std::vector<fs::path>{"PavoUI.dll"}, FolderEntries(DriverFolder()));
 }
 
+// An interrupted run's temporary file is overwritten by the next copy.
+TEST_F(CopyDialog, ALeftoverTemporaryFileIsOverwritten) {
+    WriteHost(Medium("PavoUI.dll"), "new");
+    WriteHost(Target("PavoUI.dll.new"), "the longer part of a copy cut short");
+    EXPECT_EQ(1, Run(COPY_MODE_INSTALL));
+    EXPECT_EQ("new", ReadHost(Target("PavoUI.dll")));
+    EXPECT_EQ(std::vector<fs::path>{"PavoUI.dll"}, FolderEntries(DriverFolder()));
+}
+
 TEST_F(CopyDialog, InstallShowsWhatItCopiesFromWhereToWhere) {
     WriteHost(Medium("PavoUI.dll"), "data");
     EXPECT_EQ(1, Run(COPY_MODE_INSTALL));

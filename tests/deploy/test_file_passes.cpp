@@ -185,15 +185,18 @@ TEST_F(Passes, AnEmptyListDeploysAndRemovesNothingAndShowsNothing) {
     EXPECT_TRUE(Events("dialog").empty());
 }
 
+// A copy cut short left its temporary file: it goes with a deleted file, and
+// stays beside a kept one, whose next copy overwrites it.
 TEST_F(Passes, RemovalDeletesOnlyFlaggedFilesAndReports150ForEachFailure) {
-    for (const char *name : {"PavoUI.dll", "PavoGI.dll", "Ordane.ini", "Ordanef.hlp"})
+    for (const char *name : {"PavoUI.dll", "PavoGI.dll", "Ordane.ini", "Ordanef.hlp", "Ordane.ini.new", "PavoUI.dll.new"})
         WriteHost(Target(name), "installed");
     MakeReadOnly(Target("Ordanef.hlp"));
     {
         hosttest::ScriptedUser user("ok\nok\n");
         RunRemovalPass(NULL, PLATFORM_WINNT40, LIST_PRINTER_DRIVER_FOLDER);
     }
-    EXPECT_EQ((std::vector<fs::path>{"Ordanef.hlp", "PavoGI.dll", "PavoUI.dll"}), FolderEntries(DriverFolder()));
+    EXPECT_EQ((std::vector<fs::path>{"Ordanef.hlp", "PavoGI.dll", "PavoUI.dll", "PavoUI.dll.new"}),
+              FolderEntries(DriverFolder()));
     EXPECT_EQ((std::vector<std::string>{"Ordanea.hlp|The file has not been deleted...",
                                         "Ordanef.hlp|The file has not been deleted..."}),
               Shown());

@@ -566,6 +566,46 @@ TEST(SetupOperation, WaitsAsLongAsItMust) {
     }
 }
 
+// A second setup stopped after its silent clean-up (No after a failed backup
+// here; Ctrl+C during the backups leaves the same) leaves no printer and no
+// driver, but the form and the files: the removal stops at its first step
+// (1801), and the setup run again, then the removal, recover the machine.
+TEST(Recovery, AStoppedSecondSetupIsUndoneBySetupThenRemoval) {
+    const Row &row = RowNamed("WINNT50");
+    Machine m(row);
+    Install(m);
+    Result stopped = m.Run(kCompleteSetup, "yes\n" + kChoosePort + "ok\nno\n", {{"WIN32HOST_FAIL", "WriteFile#1"}});
+    ASSERT_EQ(Box("PavoUI.dll", "Backup copy has failed.", "no"), Outline(stopped).rbegin()[1]) << stopped.error_output;
+    ExpectNothingInstalled(m, "stopped second setup");
+    EXPECT_TRUE(FindNamed(m.Spooler()["forms"], "Card"));
+    Result refused = m.Run(kCompleteDeletion, ScriptFor(row, kCompleteDeletion, false));
+    EXPECT_EQ(ExpectedRemoval(row, kCompleteDeletion, false, false), Outline(refused)) << refused.error_output;
+    Result again = m.Run(kCompleteSetup, ScriptFor(row, kCompleteSetup, true));
+    EXPECT_EQ(ExpectedSetup(row, kCompleteSetup, true), Outline(again)) << again.error_output;
+    Result removed = m.Run(kCompleteDeletion, ScriptFor(row, kCompleteDeletion, true));
+    EXPECT_EQ(ExpectedRemoval(row, kCompleteDeletion, true, true), Outline(removed)) << removed.error_output;
+    ExpectNothingInstalled(m, "recovered");
+    EXPECT_FALSE(FindNamed(m.Spooler()["forms"], "Card"));
+    for (const auto &f : row.removed) EXPECT_FALSE(fs::exists(m.DriverFolder() / f)) << f;
+}
+
+// A copy cut short leaves its temporary file beside the target: the next
+// setup overwrites it, a complete deletion removes it with its file.
+TEST(Recovery, TemporaryFilesOfAnInterruptedRunDoNotOutliveTheNext) {
+    const Row &row = RowNamed("WIN98");
+    Machine m(row);
+    Install(m);
+    for (const char *name : {"Pavo.drv.new", "Pavo.bku.new", "Ordanea.hlp.new"})
+        std::ofstream(m.DriverFolder() / name, std::ios::binary) << "part of a copy cut short";
+    Result r = m.Run(kCompleteSetup, ScriptFor(row, kCompleteSetup, true));
+    EXPECT_EQ(ExpectedSetup(row, kCompleteSetup, true), Outline(r)) << r.error_output;
+    std::ofstream(m.DriverFolder() / "Ordanef.hlp.new", std::ios::binary) << "part of a copy cut short";
+    r = m.Run(kCompleteDeletion, ScriptFor(row, kCompleteDeletion, true));
+    EXPECT_EQ(ExpectedRemoval(row, kCompleteDeletion, true, true), Outline(r)) << r.error_output;
+    for (const auto &entry : fs::directory_iterator(m.DriverFolder()))
+        EXPECT_NE(".new", entry.path().extension()) << entry.path().filename();
+}
+
 // ---- the completion and restart dialogs ----------------------------------------------
 
 const testjson::Value *Shown(const Result &r, long long id) {

@@ -286,9 +286,11 @@ Fault SiteOf(const std::vector<Call> &trace, size_t index, Mode mode, const Row 
         return {Site::register_driver};
     if (f == "AddPrinterA") return {Site::create_printer};
     if (f == "DeleteFileA" && !IsSetup(mode)) {
-        // The driver's data file first (nothing shown), then the flagged files of the list.
-        if (delete_files == 1) return {};
-        return {Site::delete_list_file, static_cast<size_t>(delete_files - 2)};
+        // The driver's data file first (nothing shown), then each flagged file of
+        // the list and its leftover temporary copy (nothing shown).
+        size_t k = static_cast<size_t>(delete_files - 2);
+        if (delete_files == 1 || k % 2 == 1) return {};
+        return {Site::delete_list_file, k / 2};
     }
     if (c.where == "dialog 602") {
         Fault copy = dialog();
