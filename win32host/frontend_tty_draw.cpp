@@ -152,9 +152,11 @@ void draw_static(const ControlView &c, const Palette &pal) {
 
 // "[ Yes ]" centred in the button, the same in every box; the default
 // button "< Yes >" in bold, the focused one highlighted (reverse video
-// without colours), its mnemonic underlined.
-void draw_push_button(const ControlView &c, bool is_default, const Palette &pal) {
-    if (c.r.cols < 2) return;
+// without colours), its mnemonic underlined. Returns the cells of the face:
+// only they answer a click, as the blank rest of the button shows nothing
+// there to press.
+Area draw_push_button(const ControlView &c, bool is_default, const Palette &pal) {
+    if (c.r.cols < 2) return Area{0, 0, 0, 0};
     std::string label = one_line(strip_mnemonics(c.w.text), std::max(1, c.r.cols - 4));
     std::string face = button_face(label, is_default);
     int col = aligned_column(static_cast<int>(face.size()), c.r.cols, Align::centre);
@@ -164,6 +166,7 @@ void draw_push_button(const ControlView &c, bool is_default, const Palette &pal)
     int key = mnemonic_position(c.w.text);
     if (key >= 0 && key < static_cast<int>(label.size()))
         c.cv.text(row, col + 2 + key, std::string(1, label[static_cast<size_t>(key)]), attr | A_UNDERLINE);
+    return c.cv.area(CellRect{row, col, 1, static_cast<int>(face.size())});
 }
 
 // A frame, or a line when the box is too low for one, with the text on top.
@@ -176,11 +179,10 @@ void draw_group_box(const ControlView &c) {
     if (!label.empty()) c.cv.text(0, 1, one_line(" " + label + " ", c.r.cols - 2), c.normal);
 }
 
-// Limits: check boxes and radio buttons show their text without a state.
-void draw_button(const ControlView &c, const Palette &pal) {
-    DWORD type = c.w.style & BS_TYPEMASK;
-    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) return draw_push_button(c, type == BS_DEFPUSHBUTTON, pal);
-    if (type == BS_GROUPBOX) return draw_group_box(c);
+// Buttons other than push buttons. Limits: check boxes and radio buttons
+// show their text without a state.
+void draw_button(const ControlView &c) {
+    if ((c.w.style & BS_TYPEMASK) == BS_GROUPBOX) return draw_group_box(c);
     c.cv.text(0, 0, one_line("[ ] " + strip_mnemonics(c.w.text), c.r.cols), c.normal);
 }
 
@@ -227,9 +229,11 @@ void draw_control(const Canvas &client, const Window &w, const CellRect &r, cons
     ControlView c{w, r, client.inner(r), GetFocus() == w.handle, normal};
     if (class_is(w, "Static")) {
         draw_static(c, pal);
+    } else if (is_push_button(w)) {
+        bool is_default = (w.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        targets.push_back(Target{draw_push_button(c, is_default, pal), w.parent, w.handle, -1});
     } else if (class_is(w, "Button")) {
-        draw_button(c, pal);
-        if (is_push_button(w)) targets.push_back(Target{client.area(r), w.parent, w.handle, -1});
+        draw_button(c);
     } else if (class_is(w, "ListBox")) {
         draw_listbox(c, pal, targets);
     } else if (class_is(w, PROGRESS_CLASSA)) {

@@ -376,6 +376,25 @@ MouseClicksButtonsOnly)
     expect_end 1
     answer no
     ;;
+ClickBesideAButtonPressesNothing)
+    # A button answers a click only on its face: the blank cells of its
+    # rectangle beside and below the face show nothing to press.
+    start 80 24
+    run "" "$probe 608"
+    wait_for "< OK >"
+    for face in "< OK >" "[ Cancel ]"; do
+        read -r x y <<<"$(locate "$face")"
+        for beside in "-1 0" "${#face} 0" "1 1"; do
+            read -r dx dy <<<"$beside"
+            click_at $((x + dx)) $((y + dy))
+        done
+    done
+    sleep 0.5
+    expect_shown "< OK >"
+    click_on "[ Cancel ]"
+    expect_end 0
+    ended_with 2
+    ;;
 ListTypeAheadAndDoubleClick)
     start 80 24
     run "" "$probe 608"
