@@ -140,8 +140,10 @@ private:
     }
 
     // Back from Ctrl-Z: the terminal's modes are back (frontend_tty_term.cpp);
-    // the mouse is asked for again and everything is drawn anew.
+    // the size is taken again, the mouse asked for again, and everything is
+    // drawn anew.
     void resume() {
+        take_size_again(files_);
         if (mouse_) {
             mousemask(0, nullptr);
             mousemask(mouse_events, nullptr);

@@ -10,6 +10,7 @@
 #include <langinfo.h>
 #include <poll.h>
 #include <strings.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -271,6 +272,12 @@ void unwatch_signals() {
 }
 
 bool resumed_pending() { return g_resumed != 0; }
+
+void take_size_again(const TerminalFiles &files) {
+    winsize size{};
+    if (ioctl(files.fd, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return;
+    if (size.ws_row != LINES || size.ws_col != COLS) resizeterm(size.ws_row, size.ws_col);
+}
 
 bool take_resumed() {
     if (!g_resumed) return false;

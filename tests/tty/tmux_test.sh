@@ -302,6 +302,27 @@ SuspendAndResumeKeepKeypad)
     expect_end 1
     answer no
     ;;
+ResizeWhileSuspendedTakenOnResume)
+    # A resize made while the program is stopped is told to the shell, not
+    # to the program: fg takes the size again, shrunk or grown.
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "on platform : Windows NT 4.0"
+    keys C-z
+    wait_shell
+    "${T[@]}" resize-window -t t -x 40 -y 10
+    type_line fg
+    wait_for "too small"
+    keys C-z
+    wait_shell
+    "${T[@]}" resize-window -t t -x 80 -y 24
+    type_line fg
+    wait_for "on platform : Windows NT 4.0"
+    wait_gone "too small"
+    keys n
+    expect_end 1
+    answer no
+    ;;
 CtrlCEndsAsKilledBySigint)
     start 80 24
     run "" "$confirm_en"
