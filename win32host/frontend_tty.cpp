@@ -165,9 +165,32 @@ private:
                              "e choisir  \xC9"
                              "chap fermer"
                            : "Enter choose  Esc close";
+        if (std::string why = unselected_list_hint(); !why.empty()) return why;
         Window *main = find_window(main_window());
         if (menu_usable() && main && !main->system_menu.empty())
             return french_ ? "F10 menu syst\xE8me" : "F10 window menu";
+        return "";
+    }
+
+    // A list in the box in front with entries and none selected: Enter finds
+    // nothing chosen and the box stays, as on Windows, so the line says how
+    // to select one.
+    std::string unselected_list_hint() const {
+        HWND modal = innermost_modal();
+        Window *box = modal ? shown_dialog(modal) : nullptr;
+        if (!box) return "";
+        for (Window *c : shown_controls(*box)) {
+            auto items = listbox_items(c->handle);
+            if (!items || items->empty() || listbox_selection(c->handle) != LB_ERR) continue;
+            if (GetFocus() == c->handle)
+                return french_ ? "Aucune entr\xE9"
+                                 "e choisie : fl\xE8"
+                                 "ches pour choisir"
+                               : "No entry selected: arrows select one";
+            return french_ ? "Aucune entr\xE9"
+                             "e choisie : Tab vers la liste"
+                           : "No entry selected: Tab to the list";
+        }
         return "";
     }
 

@@ -193,11 +193,15 @@ void draw_scroll_thumb(const ControlView &c, const CellRect &in, int count, int 
         c.cv.glyph(in.row + i, c.r.cols - 1, i == thumb ? ACS_BLOCK : ACS_CKBOARD, c.normal);
 }
 
-// Entries from the top index, the selection highlighted; the frame is
-// highlighted while the list has the focus. Each shown entry is a target.
+// Entries from the top index, the selection highlighted. While the list has
+// the focus its frame is bold and the entry with the focus rectangle, which
+// arrows move from, is underlined, selected or not: Windows draws that
+// rectangle on the first entry before anything is selected, and the first
+// Down then selects the second. Each shown entry is a target.
 void draw_listbox(const ControlView &c, const Palette &pal, std::vector<Target> &targets) {
     auto items = listbox_items(c.w.handle).value_or(std::vector<std::string>{});
     int count = static_cast<int>(items.size()), selected = listbox_selection(c.w.handle);
+    int caret = c.focused ? listbox_caret(c.w.handle) : -1;
     bool border = ((c.w.style & WS_BORDER) || (c.w.ex_style & WS_EX_CLIENTEDGE)) && c.r.rows >= 3 && c.r.cols >= 3;
     CellRect in = border ? CellRect{1, 1, c.r.rows - 2, c.r.cols - 2} : CellRect{0, 0, c.r.rows, c.r.cols};
     if (border) c.cv.frame(CellRect{0, 0, c.r.rows, c.r.cols}, c.focused ? c.normal | A_BOLD : c.normal);
@@ -207,7 +211,8 @@ void draw_listbox(const ControlView &c, const Palette &pal, std::vector<Target> 
         // NOLINTNEXTLINE(bugprone-misplaced-widening-cast)
         std::string line = one_line(items[static_cast<size_t>(top + i)], in.cols);
         line.resize(static_cast<size_t>(std::max(0, in.cols)), ' ');
-        c.cv.text(in.row + i, in.col, line, top + i == selected ? pal.highlight : c.normal);
+        attr_t attr = top + i == selected ? pal.highlight : c.normal;
+        c.cv.text(in.row + i, in.col, line, top + i == caret ? attr | A_UNDERLINE : attr);
         targets.push_back(Target{c.cv.area(CellRect{in.row + i, in.col, 1, in.cols}), c.w.parent, c.w.handle, top + i});
     }
     draw_scroll_thumb(c, in, count, top);

@@ -86,6 +86,9 @@ blank_rows_around() {
         }'
 }
 
+# The text is drawn underlined: the attributes set right before it include 4.
+underlined() { screen_e | grep -qP "\e\[(\d+;)*4(;\d+)*m(\e\[[\d;]*m)*\Q$1\E"; }
+
 answer() { grep -q "\"answer\":\"$1\"" "$work/t.jsonl" 2>/dev/null || fail "the transcript has no answer $1"; }
 ended_with() { grep -q "\"event\":\"enddialog\".*\"result\":$1[,}]" "$work/t.jsonl" 2>/dev/null || fail "no dialog ended with $1"; }
 
@@ -396,6 +399,30 @@ MouseClicksButtonsOnly)
     click_on "[ No ]"
     expect_end 1
     answer no
+    ;;
+ListShowsItsFocusBeforeASelection)
+    # Nothing is selected at first: the status line says how to select, the
+    # focus rectangle (underlined) sits on the first entry once the list has
+    # the focus, Enter leaves the box up, and Down selects the second entry.
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "< Yes >"
+    keys y
+    wait_for "Sélection du Port"
+    expect_shown "No entry selected: Tab to the list"
+    underlined "COM1:" && fail "the focus rectangle shows in a list without the focus"
+    keys BTab
+    wait_for "No entry selected: arrows select one"
+    underlined "COM1:" || fail "no focus rectangle on the first entry"
+    keys Enter
+    sleep 0.3
+    expect_shown "No entry selected: arrows select one"
+    keys Down
+    wait_gone "No entry selected"
+    underlined "COM2:" || fail "the focus rectangle did not move with the selection"
+    underlined "COM1:" && fail "the focus rectangle stayed on the first entry"
+    keys Escape
+    expect_end 1
     ;;
 ClickBesideAButtonPressesNothing)
     # A button answers a click only on its face: the blank cells of its
