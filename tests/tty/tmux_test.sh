@@ -443,6 +443,23 @@ ClickBesideAButtonPressesNothing)
     expect_end 0
     ended_with 2
     ;;
+KeysOutsideTheTerminfoEntry)
+    # tmux sends Home and End as \e[1~ and \e[4~, which xterm-256color's
+    # entry lacks, and Shift+Tab as \e[Z, which linux's and vt100's lack.
+    # Shift+Tab from OK reaches the list; Enter then ends the probe with
+    # 2000 + the selection (1999 with none).
+    start 80 24
+    for term in xterm-256color linux vt100; do
+        for key in End:2005 Home:2000; do
+            run "TERM=$term" "$probe 608"
+            wait_for "COM1:"
+            keys BTab "${key%%:*}" Enter
+            expect_end 0
+            ended_with "${key##*:}"
+            type_line clear
+        done
+    done
+    ;;
 ListTypeAheadAndDoubleClick)
     start 80 24
     run "" "$probe 608"
