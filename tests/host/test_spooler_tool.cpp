@@ -1,9 +1,12 @@
 // test_spooler_tool.cpp - the `win32host spooler` commands as people and
-// tests use them from outside: the JSON listing of a prefix's spooler, and
-// ports and forms added and removed, with refusals on standard error.
+// tests use them from outside: the JSON listing of a prefix's spooler, ports
+// and forms added and removed, refusals on standard error, and reading that
+// makes no machine.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include <winspool.h>
@@ -22,19 +25,25 @@ struct ToolRun {
     std::string out;
 };
 
+// A shell command line, its standard error with its standard output.
+ToolRun shell(const std::string &command) {
+    ToolRun r;
+    FILE *pipe = popen((command + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    int status = pclose(pipe);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
 class SpoolerTool : public ::testing::Test {
 protected:
-    ToolRun run(const std::string &arguments) {
-        std::string command = "WIN32HOST_PREFIX='" + (dir_.path() / "prefix").string() +
-                              "' WIN32HOST_WINVER=nt40 '" WIN32HOST_TOOL "' spooler " + arguments + " 2>&1";
-        ToolRun r;
-        FILE *pipe = popen(command.c_str(), "r");
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-        int status = pclose(pipe);
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
+    std::filesystem::path prefix() const { return dir_.path() / "prefix"; }
+    ToolRun tool(const std::string &arguments) {
+        return shell("WIN32HOST_PREFIX='" + prefix().string() + "' WIN32HOST_WINVER=nt40 '" WIN32HOST_TOOL "' " +
+                     arguments);
     }
+    ToolRun run(const std::string &arguments) { return tool("spooler " + arguments); }
     testjson::Value list() {
         ToolRun r = run("list");
         EXPECT_EQ(0, r.code) << r.out;
@@ -43,8 +52,12 @@ protected:
     testrun::TempDir dir_;
 };
 
+// A machine that `win32host path` made has no spooler store yet: it lists
+// as a new machine's spooler, and listing makes no store.
 TEST_F(SpoolerTool, ListsANewMachine) {
+    ASSERT_EQ(0, tool("path 'C:\\'").code);
     testjson::Value v = list();
+    EXPECT_FALSE(std::filesystem::exists(prefix() / "spooler.db"));
     ASSERT_EQ(8u, v["ports"].items.size());
     EXPECT_EQ("LPT1:", v["ports"][0]["name"].s);
     EXPECT_EQ("Local Port", v["ports"][0]["description"].s);
@@ -146,13 +159,50 @@ TEST_F(SpoolerTool, RefusesWhatTheSpoolerWouldNotHold) {
 }
 
 TEST_F(SpoolerTool, DamagedStoreIsReportedAndKept) {
-    list();
+    std::filesystem::create_directories(prefix());
     std::string garbage(2048, 'g');
     { std::ofstream((dir_.path() / "prefix" / "spooler.db").string(), std::ios::binary | std::ios::trunc) << garbage; }
     ToolRun r = run("list");
     EXPECT_EQ(1, r.code);
     EXPECT_NE(std::string::npos, r.out.find("error 1722")) << r.out;
     EXPECT_EQ(garbage, testrun::read_file(dir_.path() / "prefix" / "spooler.db"));
+}
+
+// Commands that only read make nothing: on a mistyped prefix they say so
+// in one line naming it; a prefix with its store alone gets no drive C:.
+TEST_F(SpoolerTool, ReadingMakesNothing) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char *machine;  // what the prefix holds: "none", "empty" or "store"
+        const char *command;
+        int code;
+        std::string entries;  // the prefix's entries after, "-" when it does not exist
+    };
+    const std::string missing = "no emulated machine at " + prefix().string() + " (WIN32HOST_PREFIX)\n";
+    const Case cases[] = {
+        {"none", "spooler list", 1, "-"},
+        {"none", "lock 'C:\\WINNT\\win.ini'", 1, "-"},
+        {"empty", "spooler list", 0, ""},
+        {"store", "spooler list", 0, "spooler.db "},
+    };
+    for (const Case &c : cases) {
+        fs::remove_all(prefix());
+        if (std::string(c.machine) == "empty") fs::create_directories(prefix());
+        if (std::string(c.machine) == "store") {
+            ASSERT_EQ(0, run("add-form Card 85600 53980").code);
+            fs::remove_all(prefix() / "drive_c");
+        }
+        ToolRun r = tool(c.command);
+        EXPECT_EQ(c.code, r.code) << c.machine << ": " << c.command << ": " << r.out;
+        std::string name(c.command, std::strcspn(c.command, " "));
+        if (c.code == 1) {
+            EXPECT_EQ("win32host " + name + ": " + missing, r.out);
+        }
+        std::string entries = fs::exists(prefix()) ? "" : "-";
+        if (fs::exists(prefix()))
+            for (const auto &e : fs::directory_iterator(prefix())) entries += e.path().filename().string() + " ";
+        EXPECT_EQ(c.entries, entries) << c.machine << ": " << c.command;
+    }
 }
 
 }  // namespace

@@ -18,6 +18,11 @@ struct Command {
 // Prints "win32host NAME: TEXT" on standard error and returns 1.
 int report_failure(const char *command, const std::string &text);
 
+// For a command that only reads: true when the prefix exists. Otherwise it
+// says so, naming the prefix, through report_failure: a mistyped
+// WIN32HOST_PREFIX must not quietly become a new, empty machine.
+bool machine_exists(const char *command);
+
 extern const Command lock_command;
 extern const Command path_command;
 extern const Command spooler_command;
