@@ -1,12 +1,14 @@
 // test_spooler_tool.cpp - the `win32host spooler` commands as people and
-// tests use them from outside: the JSON listing of a prefix's spooler, ports
-// and forms added and removed, refusals on standard error, and reading that
-// makes no machine.
+// tests use them from outside: the JSON listing of a prefix's spooler (one
+// line in a pipe, indented on a terminal), ports and forms added and removed,
+// refusals on standard error; reading that makes no machine, and --help.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include <winspool.h>
@@ -25,23 +27,28 @@ struct ToolRun {
     std::string out;
 };
 
-// A shell command line, its standard error with its standard output.
-ToolRun shell(const std::string &command) {
+// A shell command line, its standard error with its standard output, read
+// through a pipe or, on_terminal, through a pseudo-terminal that script(1)
+// makes (whose line discipline ends lines with "\r\n").
+ToolRun shell(const std::string &command, bool on_terminal = false) {
+    std::string line = on_terminal ? "script -qec \"" + command + "\" /dev/null" : command;
     ToolRun r;
-    FILE *pipe = popen((command + " 2>&1").c_str(), "r");
+    FILE *pipe = popen((line + " 2>&1").c_str(), "r");
     char buffer[4096];
     for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
     int status = pclose(pipe);
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
     return r;
 }
 
 class SpoolerTool : public ::testing::Test {
 protected:
     std::filesystem::path prefix() const { return dir_.path() / "prefix"; }
-    ToolRun tool(const std::string &arguments) {
-        return shell("WIN32HOST_PREFIX='" + prefix().string() + "' WIN32HOST_WINVER=nt40 '" WIN32HOST_TOOL "' " +
-                     arguments);
+    ToolRun tool(const std::string &arguments, bool on_terminal = false) {
+        return shell(
+            "WIN32HOST_PREFIX='" + prefix().string() + "' WIN32HOST_WINVER=nt40 '" WIN32HOST_TOOL "' " + arguments,
+            on_terminal);
     }
     ToolRun run(const std::string &arguments) { return tool("spooler " + arguments); }
     testjson::Value list() {
@@ -202,6 +209,36 @@ TEST_F(SpoolerTool, ReadingMakesNothing) {
         if (fs::exists(prefix()))
             for (const auto &e : fs::directory_iterator(prefix())) entries += e.path().filename().string() + " ";
         EXPECT_EQ(c.entries, entries) << c.machine << ": " << c.command;
+    }
+}
+
+// A person reads the listing indented on a terminal; programs read one
+// compact line through a pipe, as before. Texts that look like JSON keep
+// their blanks, colons, commas and brackets.
+TEST_F(SpoolerTool, ListIsIndentedOnATerminalAndOneLineInAPipe) {
+    ASSERT_EQ(0, run("add-form 'Card \"A\": [x, {y}]' 85600 53980").code);
+    ToolRun piped = run("list"), shown = tool("spooler list", true);
+    ASSERT_EQ(0, shown.code) << shown.out;
+    EXPECT_EQ(1, std::count(piped.out.begin(), piped.out.end(), '\n')) << piped.out;
+    EXPECT_EQ(0u, piped.out.find("{\"ports\":[{\"name\":\"LPT1:\",\"description\":\"Local Port\"},")) << piped.out;
+    EXPECT_EQ(0u, shown.out.find("{\n  \"ports\": [\n    {\n      \"name\": \"LPT1:\",\n")) << shown.out;
+    EXPECT_NE(std::string::npos, shown.out.find("\n  \"drivers\": [],\n")) << shown.out;
+    EXPECT_NE(std::string::npos, shown.out.find("\"name\": \"Card \\\"A\\\": [x, {y}]\",\n")) << shown.out;
+}
+
+// --help within 80 columns, naming the default prefix as this environment
+// makes it.
+TEST(Win32hostToolHelp, FitsEightyColumnsAndGivesTheDefaultPrefix) {
+    const std::pair<const char *, const char *> environments[] = {
+        {"env -u XDG_DATA_HOME HOME=/home/ana", "/home/ana/.local/share/win32host"},
+        {"XDG_DATA_HOME=/data/ana", "/data/ana/win32host"},
+    };
+    for (const auto &[environment, default_prefix] : environments) {
+        ToolRun help = shell(std::string(environment) + " '" WIN32HOST_TOOL "' --help");
+        EXPECT_EQ(0, help.code);
+        EXPECT_NE(std::string::npos, help.out.find(std::string("\n  ") + default_prefix + "\n")) << help.out;
+        std::istringstream lines(help.out);
+        for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
     }
 }
 

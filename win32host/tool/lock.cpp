@@ -57,8 +57,10 @@ int run_lock(const std::vector<std::string> &args) {
     return 0;
 }
 
+constexpr Usage lock_usages[] = {{"PATH", "hold PATH open with share mode 0 until ended"}};
+
 }  // namespace
 
-const Command lock_command{"lock", "PATH", "hold PATH open with share mode 0 until ended", run_lock};
+const Command lock_command{"lock", lock_usages, run_lock};
 
 }  // namespace w32h::tool

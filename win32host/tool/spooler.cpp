@@ -68,7 +68,7 @@ const char *const usage =
 int list() {
     if (!machine_exists("spooler")) return 1;
     spool::Transaction t{spool::Transaction::ExistingOnly{}};
-    std::printf("%s\n", listing(t).c_str());
+    print_json(listing(t));
     return 0;
 }
 
@@ -127,9 +127,16 @@ int spooler(const std::vector<std::string> &args) {
     }
 }
 
+constexpr Usage spooler_usages[] = {
+    {"list", "print the ports, drivers, printers and forms as JSON"},
+    {"add-port NAME DESCRIPTION", "add a port"},
+    {"remove-port NAME", "remove a port that no printer uses"},
+    {"add-form NAME WIDTH HEIGHT", "add a form, sizes in thousandths of a millimetre"},
+    {"remove-form NAME", "remove a form"},
+};
+
 }  // namespace
 
-const Command spooler_command{"spooler", "list|add-port|remove-port|add-form|remove-form ...",
-                              "shows or changes the print spooler's ports and forms", spooler};
+const Command spooler_command{"spooler", spooler_usages, spooler};
 
 }  // namespace w32h::tool
