@@ -46,11 +46,13 @@ run() {
     type_line "env $env_words WIN32HOST_PREFIX=$work/prefix WIN32HOST_TRANSCRIPT=$work/t.jsonl $*"
 }
 
-# The foreground process of the pane is the shell again.
+# The pane's shell has the terminal again: its foreground process group is
+# the shell's own (a script run by bash would pass for the shell by name).
 wait_shell() {
-    local i
+    local i shell
+    shell=$(pane '#{pane_pid}')
     for ((i = 0; i < 100; i++)); do
-        [ "$(pane '#{pane_current_command}')" = bash ] && return 0
+        [ "$(ps -o tpgid= -p "$shell" | tr -d ' ')" = "$shell" ] && return 0
         sleep 0.1
     done
     fail "the program did not end"
@@ -113,6 +115,28 @@ click_on() {
     [ -n "$pos" ] || fail "nothing to click: \"$1\" is not on the screen"
     set -- $pos "${2:-1}"
     click_at $(($1 + 2)) "$2" "$3"
+}
+
+# A tree laid out as the sources are, for scripts/run.sh: run.sh and the
+# medium linked from the sources, a deps.sh that installs nothing, and a
+# cmake first in PATH that configures nothing and builds a target by linking
+# it from the build under test.
+fake_source_tree() {
+    local source build=${program%/*}
+    source=$(cd "$(dirname "$0")/../.." && pwd)
+    mkdir -p "$work/top/scripts" "$work/top/build/native" "$work/bin"
+    ln -s "$source/scripts/run.sh" "$work/top/scripts/"
+    printf 'exit 0\n' >"$work/top/scripts/deps.sh"
+    ln -s "$medium" "$work/top/medium"
+    cat >"$work/bin/cmake" <<EOF
+#!/usr/bin/env bash
+[ "\$1" = --build ] || exit 0
+for target in "\${@:5}"; do
+    [ "\$target" = win32host_tool ] && target=win32host
+    ln -sf "$build/\$target" "$work/top/build/native/\$target"
+done
+EOF
+    chmod +x "$work/bin/cmake"
 }
 
 confirm_en="LANG=C.UTF-8 $program /OS=WINNT40"
@@ -196,6 +220,27 @@ CaptionWidensTheBox)
     keys o
     expect_end 1
     answer ok
+    ;;
+RunCommandBuildsTheToolAndNamesThePrefix)
+    # After the run command, however the program ended, standard error has
+    # said where the emulated machine lies, and the README's
+    # `build/native/win32host spooler list` works.
+    fake_source_tree
+    start 120 30
+    where="run.sh: the emulated machine is in $work/prefix (drive C: in drive_c, spooler.db, restart.log)"
+    for ending in "y Escape:1" "C-c:130"; do
+        run "PATH=$work/bin:$PATH LANG=C.UTF-8" "bash $work/top/scripts/run.sh /OS=WINNT40"
+        wait_for "on platform : Windows NT 4.0"
+        for key in ${ending%%:*}; do
+            keys "$key"
+            sleep 0.5
+        done
+        expect_end "${ending##*:}"
+        expect_shown "$where"
+        type_line clear
+    done
+    type_line "cd $work/top && WIN32HOST_PREFIX=$work/prefix build/native/win32host spooler list"
+    wait_for '"forms": []'
     ;;
 # ---- a terminal too small ---------------------------------------------------------
 TooSmallSaysSoThenRedraws)

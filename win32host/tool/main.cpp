@@ -14,6 +14,7 @@ namespace {
 const Command *const commands[] = {
     &lock_command,
     &path_command,
+    &prefix_command,
     &spooler_command,
 };
 

@@ -36,6 +36,7 @@ void print_json(const std::string &compact);
 
 extern const Command lock_command;
 extern const Command path_command;
+extern const Command prefix_command;
 extern const Command spooler_command;
 
 }  // namespace w32h::tool
