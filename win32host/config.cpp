@@ -31,12 +31,6 @@ std::optional<std::string> env_nonempty(const char *name) {
     return v;
 }
 
-std::string default_prefix() {
-    if (auto xdg = env_nonempty("XDG_DATA_HOME")) return *xdg + "/win32host";
-    if (auto home = env_nonempty("HOME")) return *home + "/.local/share/win32host";
-    return "";
-}
-
 bool french_locale() {
     for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"})
         if (auto v = env_nonempty(name)) return v->rfind("fr", 0) == 0;
@@ -99,6 +93,12 @@ std::string one_line(std::string text) {
 }
 
 }  // namespace
+
+std::string default_prefix() {
+    if (auto xdg = env_nonempty("XDG_DATA_HOME")) return *xdg + "/win32host";
+    if (auto home = env_nonempty("HOME")) return *home + "/.local/share/win32host";
+    return "";
+}
 
 std::optional<std::string> load_config(Config &c) {
     c.prefix = env_nonempty("WIN32HOST_PREFIX").value_or(default_prefix());

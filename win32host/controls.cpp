@@ -520,6 +520,8 @@ int listbox_selection(HWND hwnd) { return has_class(hwnd, listbox_proc) ? lb(hwn
 
 int listbox_top_index(HWND hwnd) { return has_class(hwnd, listbox_proc) ? lb(hwnd).top : 0; }
 
+int listbox_caret(HWND hwnd) { return has_class(hwnd, listbox_proc) ? lb(hwnd).caret : 0; }
+
 std::optional<std::pair<int, int>> progress_state(HWND hwnd) {
     if (!has_class(hwnd, progress_proc)) return std::nullopt;
     return std::make_pair(pb(hwnd).pos, pb(hwnd).high);

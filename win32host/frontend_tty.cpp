@@ -67,6 +67,26 @@ std::optional<Key> key_of(int kind, wint_t ch) {
     }
 }
 
+// Sequences terminals send whatever their terminfo entry says: tmux sends
+// Home and End as "\e[1~" and "\e[4~" under TERM=xterm-256color, whose entry
+// has "\eOH" and "\eOF"; Shift+Tab comes as "\e[Z" under TERM=linux, whose
+// entry names it only as an extended key (kcbt2), and vt100, which lacks it.
+// Each is bound where the entry leaves it free or gives it an extended name.
+void add_common_keys() {
+    static const struct {
+        const char *sequence;
+        int key;
+    } common[] = {
+        {"\033[1~", KEY_HOME},  {"\033[7~", KEY_HOME},  {"\033[H", KEY_HOME}, {"\033OH", KEY_HOME},
+        {"\033[4~", KEY_END},   {"\033[8~", KEY_END},   {"\033[F", KEY_END},  {"\033OF", KEY_END},
+        {"\033[5~", KEY_PPAGE}, {"\033[6~", KEY_NPAGE}, {"\033[Z", KEY_BTAB}, {"\033[A", KEY_UP},
+        {"\033OA", KEY_UP},     {"\033[B", KEY_DOWN},   {"\033OB", KEY_DOWN}, {"\033[C", KEY_RIGHT},
+        {"\033OC", KEY_RIGHT},  {"\033[D", KEY_LEFT},   {"\033OD", KEY_LEFT},
+    };
+    for (const auto &[sequence, key] : common)
+        if (int bound = key_defined(sequence); bound == 0 || bound > KEY_MAX) define_key(sequence, key);
+}
+
 // A typed character in code page 1252; 0 for one it cannot hold.
 char ansi_of(wint_t ch) {
     if (ch < 0x80) return static_cast<char>(ch);
@@ -130,6 +150,7 @@ private:
         noecho();
         nonl();
         keypad(stdscr, TRUE);
+        add_common_keys();
         set_escdelay(25);
         curs_set(0);
         mouse_ = mousemask(mouse_events, nullptr) != 0;
@@ -140,8 +161,10 @@ private:
     }
 
     // Back from Ctrl-Z: the terminal's modes are back (frontend_tty_term.cpp);
-    // the mouse is asked for again and everything is drawn anew.
+    // the size is taken again, the mouse asked for again, and everything is
+    // drawn anew.
     void resume() {
+        take_size_again(files_);
         if (mouse_) {
             mousemask(0, nullptr);
             mousemask(mouse_events, nullptr);
@@ -163,9 +186,32 @@ private:
                              "e choisir  \xC9"
                              "chap fermer"
                            : "Enter choose  Esc close";
+        if (std::string why = unselected_list_hint(); !why.empty()) return why;
         Window *main = find_window(main_window());
         if (menu_usable() && main && !main->system_menu.empty())
             return french_ ? "F10 menu syst\xE8me" : "F10 window menu";
+        return "";
+    }
+
+    // A list in the box in front with entries and none selected: Enter finds
+    // nothing chosen and the box stays, as on Windows, so the line says how
+    // to select one.
+    std::string unselected_list_hint() const {
+        HWND modal = innermost_modal();
+        Window *box = modal ? shown_dialog(modal) : nullptr;
+        if (!box) return "";
+        for (Window *c : shown_controls(*box)) {
+            auto items = listbox_items(c->handle);
+            if (!items || items->empty() || listbox_selection(c->handle) != LB_ERR) continue;
+            if (GetFocus() == c->handle)
+                return french_ ? "Aucune entr\xE9"
+                                 "e choisie : fl\xE8"
+                                 "ches pour choisir"
+                               : "No entry selected: arrows select one";
+            return french_ ? "Aucune entr\xE9"
+                             "e choisie : Tab vers la liste"
+                           : "No entry selected: Tab to the list";
+        }
         return "";
     }
 

@@ -32,5 +32,8 @@ bool take_resumed();
 // The same without taking it: a read cut short by the stop is not the end
 // of the terminal.
 bool resumed_pending();
+// After a stop: a resize made meanwhile was told to the shell that had the
+// terminal, not to us, so curses takes the terminal's size again.
+void take_size_again(const TerminalFiles &files);
 
 }  // namespace w32h::tty

@@ -152,9 +152,11 @@ void draw_static(const ControlView &c, const Palette &pal) {
 
 // "[ Yes ]" centred in the button, the same in every box; the default
 // button "< Yes >" in bold, the focused one highlighted (reverse video
-// without colours), its mnemonic underlined.
-void draw_push_button(const ControlView &c, bool is_default, const Palette &pal) {
-    if (c.r.cols < 2) return;
+// without colours), its mnemonic underlined. Returns the cells of the face:
+// only they answer a click, as the blank rest of the button shows nothing
+// there to press.
+Area draw_push_button(const ControlView &c, bool is_default, const Palette &pal) {
+    if (c.r.cols < 2) return Area{0, 0, 0, 0};
     std::string label = one_line(strip_mnemonics(c.w.text), std::max(1, c.r.cols - 4));
     std::string face = button_face(label, is_default);
     int col = aligned_column(static_cast<int>(face.size()), c.r.cols, Align::centre);
@@ -164,6 +166,7 @@ void draw_push_button(const ControlView &c, bool is_default, const Palette &pal)
     int key = mnemonic_position(c.w.text);
     if (key >= 0 && key < static_cast<int>(label.size()))
         c.cv.text(row, col + 2 + key, std::string(1, label[static_cast<size_t>(key)]), attr | A_UNDERLINE);
+    return c.cv.area(CellRect{row, col, 1, static_cast<int>(face.size())});
 }
 
 // A frame, or a line when the box is too low for one, with the text on top.
@@ -176,11 +179,10 @@ void draw_group_box(const ControlView &c) {
     if (!label.empty()) c.cv.text(0, 1, one_line(" " + label + " ", c.r.cols - 2), c.normal);
 }
 
-// Limits: check boxes and radio buttons show their text without a state.
-void draw_button(const ControlView &c, const Palette &pal) {
-    DWORD type = c.w.style & BS_TYPEMASK;
-    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) return draw_push_button(c, type == BS_DEFPUSHBUTTON, pal);
-    if (type == BS_GROUPBOX) return draw_group_box(c);
+// Buttons other than push buttons. Limits: check boxes and radio buttons
+// show their text without a state.
+void draw_button(const ControlView &c) {
+    if ((c.w.style & BS_TYPEMASK) == BS_GROUPBOX) return draw_group_box(c);
     c.cv.text(0, 0, one_line("[ ] " + strip_mnemonics(c.w.text), c.r.cols), c.normal);
 }
 
@@ -191,11 +193,15 @@ void draw_scroll_thumb(const ControlView &c, const CellRect &in, int count, int 
         c.cv.glyph(in.row + i, c.r.cols - 1, i == thumb ? ACS_BLOCK : ACS_CKBOARD, c.normal);
 }
 
-// Entries from the top index, the selection highlighted; the frame is
-// highlighted while the list has the focus. Each shown entry is a target.
+// Entries from the top index, the selection highlighted. While the list has
+// the focus its frame is bold and the entry with the focus rectangle, which
+// arrows move from, is underlined, selected or not: Windows draws that
+// rectangle on the first entry before anything is selected, and the first
+// Down then selects the second. Each shown entry is a target.
 void draw_listbox(const ControlView &c, const Palette &pal, std::vector<Target> &targets) {
     auto items = listbox_items(c.w.handle).value_or(std::vector<std::string>{});
     int count = static_cast<int>(items.size()), selected = listbox_selection(c.w.handle);
+    int caret = c.focused ? listbox_caret(c.w.handle) : -1;
     bool border = ((c.w.style & WS_BORDER) || (c.w.ex_style & WS_EX_CLIENTEDGE)) && c.r.rows >= 3 && c.r.cols >= 3;
     CellRect in = border ? CellRect{1, 1, c.r.rows - 2, c.r.cols - 2} : CellRect{0, 0, c.r.rows, c.r.cols};
     if (border) c.cv.frame(CellRect{0, 0, c.r.rows, c.r.cols}, c.focused ? c.normal | A_BOLD : c.normal);
@@ -205,7 +211,8 @@ void draw_listbox(const ControlView &c, const Palette &pal, std::vector<Target> 
         // NOLINTNEXTLINE(bugprone-misplaced-widening-cast)
         std::string line = one_line(items[static_cast<size_t>(top + i)], in.cols);
         line.resize(static_cast<size_t>(std::max(0, in.cols)), ' ');
-        c.cv.text(in.row + i, in.col, line, top + i == selected ? pal.highlight : c.normal);
+        attr_t attr = top + i == selected ? pal.highlight : c.normal;
+        c.cv.text(in.row + i, in.col, line, top + i == caret ? attr | A_UNDERLINE : attr);
         targets.push_back(Target{c.cv.area(CellRect{in.row + i, in.col, 1, in.cols}), c.w.parent, c.w.handle, top + i});
     }
     draw_scroll_thumb(c, in, count, top);
@@ -227,9 +234,11 @@ void draw_control(const Canvas &client, const Window &w, const CellRect &r, cons
     ControlView c{w, r, client.inner(r), GetFocus() == w.handle, normal};
     if (class_is(w, "Static")) {
         draw_static(c, pal);
+    } else if (is_push_button(w)) {
+        bool is_default = (w.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        targets.push_back(Target{draw_push_button(c, is_default, pal), w.parent, w.handle, -1});
     } else if (class_is(w, "Button")) {
-        draw_button(c, pal);
-        if (is_push_button(w)) targets.push_back(Target{client.area(r), w.parent, w.handle, -1});
+        draw_button(c);
     } else if (class_is(w, "ListBox")) {
         draw_listbox(c, pal, targets);
     } else if (class_is(w, PROGRESS_CLASSA)) {

@@ -8,8 +8,10 @@
 
 #include <fcntl.h>
 #include <langinfo.h>
+#include <linux/kd.h>
 #include <poll.h>
 #include <strings.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -102,6 +104,17 @@ void set_character_set(int fd) {
         if (*utf8) std::setlocale(LC_CTYPE, "C.UTF-8");
     }
     if (locale_is_utf8()) setenv("NCURSES_NO_UTF8_ACS", "1", 0);
+}
+
+// ---- the mouse on the Linux console -------------------------------------------------
+
+// Under TERM=linux curses asks GPM for the mouse, which only the Linux
+// console has; elsewhere (TERM=linux in tmux, over ssh) libgpm's attempt
+// fails, and leaks as it does. Only the console, where the keyboard-type
+// ioctl answers, keeps GPM, unless NCURSES_GPM_TERMS says otherwise.
+void leave_gpm_to_the_console(int fd) {
+    char keyboard = 0;
+    if (ioctl(fd, KDGKBTYPE, &keyboard) != 0) setenv("NCURSES_GPM_TERMS", "", 0);
 }
 
 // ---- TERM ------------------------------------------------------------------------
@@ -238,6 +251,7 @@ TerminalFiles open_terminal() {
     }
     check_term(t.fd);
     set_character_set(t.fd);
+    leave_gpm_to_the_console(t.fd);
     g_fd = t.fd;
     tcgetattr(g_fd, &g_shell);
     // Before curses starts, so that it keeps ours rather than installing its own.
@@ -271,6 +285,12 @@ void unwatch_signals() {
 }
 
 bool resumed_pending() { return g_resumed != 0; }
+
+void take_size_again(const TerminalFiles &files) {
+    winsize size{};
+    if (ioctl(files.fd, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0) return;
+    if (size.ws_row != LINES || size.ws_col != COLS) resizeterm(size.ws_row, size.ws_col);
+}
 
 bool take_resumed() {
     if (!g_resumed) return false;

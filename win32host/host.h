@@ -48,6 +48,9 @@ struct Config {
 // Reads and checks every WIN32HOST_* variable; a bad one ends the process
 // through host_config_error. Called once by the entry point.
 const Config &config();
+// WIN32HOST_PREFIX's default: $XDG_DATA_HOME/win32host, else
+// ~/.local/share/win32host; empty when neither variable is set.
+std::string default_prefix();
 // Parses the environment into a Config; returns the reason on failure.
 std::optional<std::string> load_config(Config &c);
 // Tests set their own configuration before the first call of config().

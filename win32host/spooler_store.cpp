@@ -286,7 +286,17 @@ Transaction::Transaction() {
     } catch (const Win32Failure &) {
         store_failure();
     }
-    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    open(path, SQLITE_OPEN_CREATE);
+}
+
+Transaction::Transaction(ExistingOnly) {
+    std::string path = config().prefix + "/spooler.db";
+    struct stat st {};
+    open(stat(path.c_str(), &st) == 0 ? path : ":memory:", 0);
+}
+
+void Transaction::open(const std::string &path, int create_flag) {
+    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | create_flag, nullptr);
     try {
         check(rc);
         sqlite3_busy_timeout(db_, busy_timeout_ms);

@@ -70,6 +70,11 @@ void check_local(LPCSTR pName);
 class Transaction {
 public:
     Transaction();
+    // For a caller that only reads (`win32host spooler list`): the store as it
+    // stands, the machine not made; a prefix without a store yet reads as a
+    // new machine's spooler, held in memory, so that nothing is created.
+    struct ExistingOnly {};
+    explicit Transaction(ExistingOnly);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
@@ -100,6 +105,8 @@ public:
     void remove_form(const std::string &name);
 
 private:
+    void open(const std::string &path, int create_flag);
+
     sqlite3 *db_ = nullptr;
     bool open_ = false;
 };

@@ -155,6 +155,8 @@ void register_common_control_classes();
 std::optional<std::vector<std::string>> listbox_items(HWND hwnd);
 int listbox_selection(HWND hwnd);
 int listbox_top_index(HWND hwnd);
+// The entry with the focus rectangle, which arrows move from; 0 at first.
+int listbox_caret(HWND hwnd);
 std::optional<std::pair<int, int>> progress_state(HWND hwnd);  // position, maximum
 std::optional<std::pair<int, int>> progress_range(HWND hwnd);  // minimum, maximum
 std::optional<WORD> static_icon_id(HWND hwnd);

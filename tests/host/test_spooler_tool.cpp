@@ -1,9 +1,14 @@
 // test_spooler_tool.cpp - the `win32host spooler` commands as people and
-// tests use them from outside: the JSON listing of a prefix's spooler, and
-// ports and forms added and removed, with refusals on standard error.
+// tests use them from outside: the JSON listing of a prefix's spooler (one
+// line in a pipe, indented on a terminal), ports and forms added and removed,
+// refusals on standard error; reading that makes no machine, and --help.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
 #include <string>
 
 #include <winspool.h>
@@ -22,19 +27,30 @@ struct ToolRun {
     std::string out;
 };
 
+// A shell command line, its standard error with its standard output, read
+// through a pipe or, on_terminal, through a pseudo-terminal that script(1)
+// makes (whose line discipline ends lines with "\r\n").
+ToolRun shell(const std::string &command, bool on_terminal = false) {
+    std::string line = on_terminal ? "script -qec \"" + command + "\" /dev/null" : command;
+    ToolRun r;
+    FILE *pipe = popen((line + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    int status = pclose(pipe);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
+    return r;
+}
+
 class SpoolerTool : public ::testing::Test {
 protected:
-    ToolRun run(const std::string &arguments) {
-        std::string command = "WIN32HOST_PREFIX='" + (dir_.path() / "prefix").string() +
-                              "' WIN32HOST_WINVER=nt40 '" WIN32HOST_TOOL "' spooler " + arguments + " 2>&1";
-        ToolRun r;
-        FILE *pipe = popen(command.c_str(), "r");
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-        int status = pclose(pipe);
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return r;
+    std::filesystem::path prefix() const { return dir_.path() / "prefix"; }
+    ToolRun tool(const std::string &arguments, bool on_terminal = false) {
+        return shell(
+            "WIN32HOST_PREFIX='" + prefix().string() + "' WIN32HOST_WINVER=nt40 '" WIN32HOST_TOOL "' " + arguments,
+            on_terminal);
     }
+    ToolRun run(const std::string &arguments) { return tool("spooler " + arguments); }
     testjson::Value list() {
         ToolRun r = run("list");
         EXPECT_EQ(0, r.code) << r.out;
@@ -43,8 +59,12 @@ protected:
     testrun::TempDir dir_;
 };
 
+// A machine that `win32host path` made has no spooler store yet: it lists
+// as a new machine's spooler, and listing makes no store.
 TEST_F(SpoolerTool, ListsANewMachine) {
+    ASSERT_EQ(0, tool("path 'C:\\'").code);
     testjson::Value v = list();
+    EXPECT_FALSE(std::filesystem::exists(prefix() / "spooler.db"));
     ASSERT_EQ(8u, v["ports"].items.size());
     EXPECT_EQ("LPT1:", v["ports"][0]["name"].s);
     EXPECT_EQ("Local Port", v["ports"][0]["description"].s);
@@ -146,13 +166,80 @@ TEST_F(SpoolerTool, RefusesWhatTheSpoolerWouldNotHold) {
 }
 
 TEST_F(SpoolerTool, DamagedStoreIsReportedAndKept) {
-    list();
+    std::filesystem::create_directories(prefix());
     std::string garbage(2048, 'g');
     { std::ofstream((dir_.path() / "prefix" / "spooler.db").string(), std::ios::binary | std::ios::trunc) << garbage; }
     ToolRun r = run("list");
     EXPECT_EQ(1, r.code);
     EXPECT_NE(std::string::npos, r.out.find("error 1722")) << r.out;
     EXPECT_EQ(garbage, testrun::read_file(dir_.path() / "prefix" / "spooler.db"));
+}
+
+// Commands that only read make nothing: on a mistyped prefix they say so
+// in one line naming it; a prefix with its store alone gets no drive C:.
+TEST_F(SpoolerTool, ReadingMakesNothing) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char *machine;  // what the prefix holds: "none", "empty" or "store"
+        const char *command;
+        int code;
+        std::string entries;  // the prefix's entries after, "-" when it does not exist
+    };
+    const std::string missing = "no emulated machine at " + prefix().string() + " (WIN32HOST_PREFIX)\n";
+    const Case cases[] = {
+        {"none", "spooler list", 1, "-"},
+        {"none", "lock 'C:\\WINNT\\win.ini'", 1, "-"},
+        {"empty", "spooler list", 0, ""},
+        {"store", "spooler list", 0, "spooler.db "},
+    };
+    for (const Case &c : cases) {
+        fs::remove_all(prefix());
+        if (std::string(c.machine) == "empty") fs::create_directories(prefix());
+        if (std::string(c.machine) == "store") {
+            ASSERT_EQ(0, run("add-form Card 85600 53980").code);
+            fs::remove_all(prefix() / "drive_c");
+        }
+        ToolRun r = tool(c.command);
+        EXPECT_EQ(c.code, r.code) << c.machine << ": " << c.command << ": " << r.out;
+        std::string name(c.command, std::strcspn(c.command, " "));
+        if (c.code == 1) {
+            EXPECT_EQ("win32host " + name + ": " + missing, r.out);
+        }
+        std::string entries = fs::exists(prefix()) ? "" : "-";
+        if (fs::exists(prefix()))
+            for (const auto &e : fs::directory_iterator(prefix())) entries += e.path().filename().string() + " ";
+        EXPECT_EQ(c.entries, entries) << c.machine << ": " << c.command;
+    }
+}
+
+// A person reads the listing indented on a terminal; programs read one
+// compact line through a pipe, as before. Texts that look like JSON keep
+// their blanks, colons, commas and brackets.
+TEST_F(SpoolerTool, ListIsIndentedOnATerminalAndOneLineInAPipe) {
+    ASSERT_EQ(0, run("add-form 'Card \"A\": [x, {y}]' 85600 53980").code);
+    ToolRun piped = run("list"), shown = tool("spooler list", true);
+    ASSERT_EQ(0, shown.code) << shown.out;
+    EXPECT_EQ(1, std::count(piped.out.begin(), piped.out.end(), '\n')) << piped.out;
+    EXPECT_EQ(0u, piped.out.find("{\"ports\":[{\"name\":\"LPT1:\",\"description\":\"Local Port\"},")) << piped.out;
+    EXPECT_EQ(0u, shown.out.find("{\n  \"ports\": [\n    {\n      \"name\": \"LPT1:\",\n")) << shown.out;
+    EXPECT_NE(std::string::npos, shown.out.find("\n  \"drivers\": [],\n")) << shown.out;
+    EXPECT_NE(std::string::npos, shown.out.find("\"name\": \"Card \\\"A\\\": [x, {y}]\",\n")) << shown.out;
+}
+
+// --help within 80 columns, naming the default prefix as this environment
+// makes it.
+TEST(Win32hostToolHelp, FitsEightyColumnsAndGivesTheDefaultPrefix) {
+    const std::pair<const char *, const char *> environments[] = {
+        {"env -u XDG_DATA_HOME HOME=/home/ana", "/home/ana/.local/share/win32host"},
+        {"XDG_DATA_HOME=/data/ana", "/data/ana/win32host"},
+    };
+    for (const auto &[environment, default_prefix] : environments) {
+        ToolRun help = shell(std::string(environment) + " '" WIN32HOST_TOOL "' --help");
+        EXPECT_EQ(0, help.code);
+        EXPECT_NE(std::string::npos, help.out.find(std::string("\n  ") + default_prefix + "\n")) << help.out;
+        std::istringstream lines(help.out);
+        for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+    }
 }
 
 }  // namespace

@@ -46,11 +46,13 @@ run() {
     type_line "env $env_words WIN32HOST_PREFIX=$work/prefix WIN32HOST_TRANSCRIPT=$work/t.jsonl $*"
 }
 
-# The foreground process of the pane is the shell again.
+# The pane's shell has the terminal again: its foreground process group is
+# the shell's own (a script run by bash would pass for the shell by name).
 wait_shell() {
-    local i
+    local i shell
+    shell=$(pane '#{pane_pid}')
     for ((i = 0; i < 100; i++)); do
-        [ "$(pane '#{pane_current_command}')" = bash ] && return 0
+        [ "$(ps -o tpgid= -p "$shell" | tr -d ' ')" = "$shell" ] && return 0
         sleep 0.1
     done
     fail "the program did not end"
@@ -86,6 +88,9 @@ blank_rows_around() {
         }'
 }
 
+# The text is drawn underlined: the attributes set right before it include 4.
+underlined() { screen_e | grep -qP "\e\[(\d+;)*4(;\d+)*m(\e\[[\d;]*m)*\Q$1\E"; }
+
 answer() { grep -q "\"answer\":\"$1\"" "$work/t.jsonl" 2>/dev/null || fail "the transcript has no answer $1"; }
 ended_with() { grep -q "\"event\":\"enddialog\".*\"result\":$1[,}]" "$work/t.jsonl" 2>/dev/null || fail "no dialog ended with $1"; }
 
@@ -110,6 +115,28 @@ click_on() {
     [ -n "$pos" ] || fail "nothing to click: \"$1\" is not on the screen"
     set -- $pos "${2:-1}"
     click_at $(($1 + 2)) "$2" "$3"
+}
+
+# A tree laid out as the sources are, for scripts/run.sh: run.sh and the
+# medium linked from the sources, a deps.sh that installs nothing, and a
+# cmake first in PATH that configures nothing and builds a target by linking
+# it from the build under test.
+fake_source_tree() {
+    local source build=${program%/*}
+    source=$(cd "$(dirname "$0")/../.." && pwd)
+    mkdir -p "$work/top/scripts" "$work/top/build/native" "$work/bin"
+    ln -s "$source/scripts/run.sh" "$work/top/scripts/"
+    printf 'exit 0\n' >"$work/top/scripts/deps.sh"
+    ln -s "$medium" "$work/top/medium"
+    cat >"$work/bin/cmake" <<EOF
+#!/usr/bin/env bash
+[ "\$1" = --build ] || exit 0
+for target in "\${@:5}"; do
+    [ "\$target" = win32host_tool ] && target=win32host
+    ln -sf "$build/\$target" "$work/top/build/native/\$target"
+done
+EOF
+    chmod +x "$work/bin/cmake"
 }
 
 confirm_en="LANG=C.UTF-8 $program /OS=WINNT40"
@@ -193,6 +220,27 @@ CaptionWidensTheBox)
     keys o
     expect_end 1
     answer ok
+    ;;
+RunCommandBuildsTheToolAndNamesThePrefix)
+    # After the run command, however the program ended, standard error has
+    # said where the emulated machine lies, and the README's
+    # `build/native/win32host spooler list` works.
+    fake_source_tree
+    start 120 30
+    where="run.sh: the emulated machine is in $work/prefix (drive C: in drive_c, spooler.db, restart.log)"
+    for ending in "y Escape:1" "C-c:130"; do
+        run "PATH=$work/bin:$PATH LANG=C.UTF-8" "bash $work/top/scripts/run.sh /OS=WINNT40"
+        wait_for "on platform : Windows NT 4.0"
+        for key in ${ending%%:*}; do
+            keys "$key"
+            sleep 0.5
+        done
+        expect_end "${ending##*:}"
+        expect_shown "$where"
+        type_line clear
+    done
+    type_line "cd $work/top && WIN32HOST_PREFIX=$work/prefix build/native/win32host spooler list"
+    wait_for '"forms": []'
     ;;
 # ---- a terminal too small ---------------------------------------------------------
 TooSmallSaysSoThenRedraws)
@@ -302,6 +350,27 @@ SuspendAndResumeKeepKeypad)
     expect_end 1
     answer no
     ;;
+ResizeWhileSuspendedTakenOnResume)
+    # A resize made while the program is stopped is told to the shell, not
+    # to the program: fg takes the size again, shrunk or grown.
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "on platform : Windows NT 4.0"
+    keys C-z
+    wait_shell
+    "${T[@]}" resize-window -t t -x 40 -y 10
+    type_line fg
+    wait_for "too small"
+    keys C-z
+    wait_shell
+    "${T[@]}" resize-window -t t -x 80 -y 24
+    type_line fg
+    wait_for "on platform : Windows NT 4.0"
+    wait_gone "too small"
+    keys n
+    expect_end 1
+    answer no
+    ;;
 CtrlCEndsAsKilledBySigint)
     start 80 24
     run "" "$confirm_en"
@@ -375,6 +444,66 @@ MouseClicksButtonsOnly)
     click_on "[ No ]"
     expect_end 1
     answer no
+    ;;
+ListShowsItsFocusBeforeASelection)
+    # Nothing is selected at first: the status line says how to select, the
+    # focus rectangle (underlined) sits on the first entry once the list has
+    # the focus, Enter leaves the box up, and Down selects the second entry.
+    start 80 24
+    run "" "$confirm_en"
+    wait_for "< Yes >"
+    keys y
+    wait_for "Sélection du Port"
+    expect_shown "No entry selected: Tab to the list"
+    underlined "COM1:" && fail "the focus rectangle shows in a list without the focus"
+    keys BTab
+    wait_for "No entry selected: arrows select one"
+    underlined "COM1:" || fail "no focus rectangle on the first entry"
+    keys Enter
+    sleep 0.3
+    expect_shown "No entry selected: arrows select one"
+    keys Down
+    wait_gone "No entry selected"
+    underlined "COM2:" || fail "the focus rectangle did not move with the selection"
+    underlined "COM1:" && fail "the focus rectangle stayed on the first entry"
+    keys Escape
+    expect_end 1
+    ;;
+ClickBesideAButtonPressesNothing)
+    # A button answers a click only on its face: the blank cells of its
+    # rectangle beside and below the face show nothing to press.
+    start 80 24
+    run "" "$probe 608"
+    wait_for "< OK >"
+    for face in "< OK >" "[ Cancel ]"; do
+        read -r x y <<<"$(locate "$face")"
+        for beside in "-1 0" "${#face} 0" "1 1"; do
+            read -r dx dy <<<"$beside"
+            click_at $((x + dx)) $((y + dy))
+        done
+    done
+    sleep 0.5
+    expect_shown "< OK >"
+    click_on "[ Cancel ]"
+    expect_end 0
+    ended_with 2
+    ;;
+KeysOutsideTheTerminfoEntry)
+    # tmux sends Home and End as \e[1~ and \e[4~, which xterm-256color's
+    # entry lacks, and Shift+Tab as \e[Z, which linux's and vt100's lack.
+    # Shift+Tab from OK reaches the list; Enter then ends the probe with
+    # 2000 + the selection (1999 with none).
+    start 80 24
+    for term in xterm-256color linux vt100; do
+        for key in End:2005 Home:2000; do
+            run "TERM=$term" "$probe 608"
+            wait_for "COM1:"
+            keys BTab "${key%%:*}" Enter
+            expect_end 0
+            ended_with "${key##*:}"
+            type_line clear
+        done
+    done
     ;;
 ListTypeAheadAndDoubleClick)
     start 80 24

@@ -40,6 +40,8 @@ void wait_until_ended(int signals) {
 
 int run_lock(const std::vector<std::string> &args) {
     if (args.size() != 1) return report_failure("lock", "usage: win32host lock PATH");
+    // Only reads: a path on a drive (C:) needs the machine, and must not make it.
+    if (args[0].size() >= 2 && args[0][1] == ':' && !machine_exists("lock")) return 1;
     sigset_t set;
     sigemptyset(&set);
     for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&set, s);
@@ -55,8 +57,10 @@ int run_lock(const std::vector<std::string> &args) {
     return 0;
 }
 
+constexpr Usage lock_usages[] = {{"PATH", "hold PATH open with share mode 0 until ended"}};
+
 }  // namespace
 
-const Command lock_command{"lock", "PATH", "hold PATH open with share mode 0 until ended", run_lock};
+const Command lock_command{"lock", lock_usages, run_lock};
 
 }  // namespace w32h::tool

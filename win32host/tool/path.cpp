@@ -20,8 +20,10 @@ int run_path(const std::vector<std::string> &args) {
     }
 }
 
+constexpr Usage path_usages[] = {{"PATH", "print the host path of PATH (C:\\... or relative)"}};
+
 }  // namespace
 
-const Command path_command{"path", "PATH", "print the host path of PATH (C:\\... or relative)", run_path};
+const Command path_command{"path", path_usages, run_path};
 
 }  // namespace w32h::tool

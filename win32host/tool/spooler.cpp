@@ -64,14 +64,19 @@ const char *const usage =
     "usage: win32host spooler list | add-port NAME DESCRIPTION | remove-port NAME | add-form NAME WIDTH HEIGHT | "
     "remove-form NAME";
 
-// One subcommand on one transaction; the text of a refusal, or empty.
-std::string run(const std::vector<std::string> &args, spool::Transaction &t) {
+// Reading makes nothing: neither the machine nor its store.
+int list() {
+    if (!machine_exists("spooler")) return 1;
+    spool::Transaction t{spool::Transaction::ExistingOnly{}};
+    print_json(listing(t));
+    return 0;
+}
+
+// One subcommand that changes the store, on one transaction; the text of a
+// refusal, or empty.
+std::string change(const std::vector<std::string> &args, spool::Transaction &t) {
     const std::string &verb = args[0];
     auto arg = [&](size_t i) { return utf8_to_cp1252(args[i]); };
-    if (verb == "list" && args.size() == 1) {
-        std::printf("%s\n", listing(t).c_str());
-        return {};
-    }
     if (verb == "add-port" && args.size() == 3) {
         if (arg(1).empty() || arg(1).find(',') != std::string::npos) return "a port name is not empty and has no ','";
         if (t.port(arg(1))) return "port '" + args[1] + "' exists";
@@ -111,19 +116,27 @@ std::string run(const std::vector<std::string> &args, spool::Transaction &t) {
 int spooler(const std::vector<std::string> &args) {
     if (args.empty()) return report_failure("spooler", usage);
     try {
+        if (args[0] == "list" && args.size() == 1) return list();
         spool::Transaction t;
-        std::string refusal = run(args, t);
+        std::string refusal = change(args, t);
         if (!refusal.empty()) return report_failure("spooler", refusal);
         return 0;
     } catch (const Win32Failure &f) {
-        return report_failure("spooler", "the spooler store in the prefix cannot be used (error " +
-                                             std::to_string(f.error) + ")");
+        return report_failure("spooler",
+                              "the spooler store in the prefix cannot be used (error " + std::to_string(f.error) + ")");
     }
 }
 
+constexpr Usage spooler_usages[] = {
+    {"list", "print the ports, drivers, printers and forms as JSON"},
+    {"add-port NAME DESCRIPTION", "add a port"},
+    {"remove-port NAME", "remove a port that no printer uses"},
+    {"add-form NAME WIDTH HEIGHT", "add a form, sizes in thousandths of a millimetre"},
+    {"remove-form NAME", "remove a form"},
+};
+
 }  // namespace
 
-const Command spooler_command{"spooler", "list|add-port|remove-port|add-form|remove-form ...",
-                              "shows or changes the print spooler's ports and forms", spooler};
+const Command spooler_command{"spooler", spooler_usages, spooler};
 
 }  // namespace w32h::tool

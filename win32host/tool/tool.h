@@ -3,23 +3,40 @@
 // own file and one line to the table in main.cpp.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
 namespace w32h::tool {
 
+// One way of calling a command: the arguments after its name, and one line
+// for --help.
+struct Usage {
+    const char *arguments;
+    const char *summary;
+};
+
 struct Command {
     const char *name;
-    const char *usage;                                 // the arguments after the name
-    const char *summary;                               // one line for --help
+    std::span<const Usage> usages;
     int (*run)(const std::vector<std::string> &args);  // the process's exit code
 };
 
 // Prints "win32host NAME: TEXT" on standard error and returns 1.
 int report_failure(const char *command, const std::string &text);
 
+// For a command that only reads: true when the prefix exists. Otherwise it
+// says so, naming the prefix, through report_failure: a mistyped
+// WIN32HOST_PREFIX must not quietly become a new, empty machine.
+bool machine_exists(const char *command);
+
+// Prints a JSON text given compact: as it is, on one line, for programs that
+// read standard output; indented when standard output is a terminal.
+void print_json(const std::string &compact);
+
 extern const Command lock_command;
 extern const Command path_command;
+extern const Command prefix_command;
 extern const Command spooler_command;
 
 }  // namespace w32h::tool
