@@ -118,8 +118,10 @@ public:
         return prefix() / "drive_c" / windows_path.substr(3);
     }
 
-    // The spooler as `win32host spooler list` shows it.
+    // The spooler as `win32host spooler list` shows it; nothing at all on a
+    // machine that no run has made.
     testjson::Value Spooler() const {
+        if (!fs::exists(prefix())) return testjson::parse("{}");
         std::string command = std::string("env -i WIN32HOST_PREFIX=") + prefix().string() +
                               " WIN32HOST_WINVER=" + row_.winver + " " + WIN32HOST_TOOL + " spooler list";
         FILE *pipe = popen(command.c_str(), "r");
