@@ -24,26 +24,6 @@ HANDLE Open(const char *name, DWORD access, DWORD share, DWORD disposition = OPE
     return CreateFileA(name, access, share, NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-void WriteWhole(const char *name, const std::string &data) {
-    HANDLE h = Open(name, GENERIC_WRITE, 0, CREATE_ALWAYS);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(h, data.data(), (DWORD)data.size(), &written, NULL));
-    ASSERT_EQ(data.size(), written);
-    CloseHandle(h);
-}
-
-std::string ReadWhole(const char *name) {
-    HANDLE h = Open(name, GENERIC_READ, FILE_SHARE_READ);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string out;
-    char block[100];
-    DWORD got = 0;
-    while (ReadFile(h, block, sizeof block, &got, NULL) && got) out.append(block, got);
-    CloseHandle(h);
-    return out;
-}
-
 void Remove(const char *name) {
     SetFileAttributesA(name, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(name);
@@ -76,17 +56,17 @@ TEST_F(Files, CreateAlwaysTruncatesAnExistingFileAndSaysSo) {
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_EQ((DWORD)ERROR_SUCCESS, GetLastError());
     CloseHandle(h);
-    WriteWhole(kFile, "old content");
+    WriteWholeFile(kFile, "old content");
     SetLastError(0xdeadbeef);
     h = Open(kFile, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_EQ((DWORD)ERROR_ALREADY_EXISTS, GetLastError());
     CloseHandle(h);
-    EXPECT_EQ("", ReadWhole(kFile));
+    EXPECT_EQ("", ReadWholeFile(kFile));
 }
 
 TEST_F(Files, CreateNewRefusesAnExistingFileAndOpenAlwaysKeepsIt) {
-    WriteWhole(kFile, "kept");
+    WriteWholeFile(kFile, "kept");
     SetLastError(0xdeadbeef);
     EXPECT_EQ(INVALID_HANDLE_VALUE, Open(kFile, GENERIC_WRITE, 0, CREATE_NEW));
     EXPECT_EQ((DWORD)ERROR_FILE_EXISTS, GetLastError());
@@ -95,11 +75,11 @@ TEST_F(Files, CreateNewRefusesAnExistingFileAndOpenAlwaysKeepsIt) {
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_EQ((DWORD)ERROR_ALREADY_EXISTS, GetLastError());
     CloseHandle(h);
-    EXPECT_EQ("kept", ReadWhole(kFile));
+    EXPECT_EQ("kept", ReadWholeFile(kFile));
 }
 
 TEST_F(Files, ShareModeZeroBlocksSecondOpenButNotAnOpenWithoutAccess) {
-    WriteWhole(kFile, "x");
+    WriteWholeFile(kFile, "x");
     HANDLE h = Open(kFile, GENERIC_READ, 0);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     for (DWORD access : {(DWORD)GENERIC_READ, (DWORD)GENERIC_WRITE, (DWORD)(GENERIC_READ | GENERIC_WRITE)}) {
@@ -121,7 +101,7 @@ TEST_F(Files, ShareModeZeroBlocksSecondOpenButNotAnOpenWithoutAccess) {
 }
 
 TEST_F(Files, ShareReadLetsReadersInAndKeepsWritersOut) {
-    WriteWhole(kFile, "x");
+    WriteWholeFile(kFile, "x");
     HANDLE h = Open(kFile, GENERIC_READ, FILE_SHARE_READ);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     HANDLE reader = Open(kFile, GENERIC_READ, FILE_SHARE_READ);
@@ -138,7 +118,7 @@ TEST_F(Files, ShareReadLetsReadersInAndKeepsWritersOut) {
 }
 
 TEST_F(Files, ReadOnlyFileRefusesWritingOverwritingAndDeleting) {
-    WriteWhole(kFile, "precious");
+    WriteWholeFile(kFile, "precious");
     ASSERT_TRUE(SetFileAttributesA(kFile, FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ((DWORD)FILE_ATTRIBUTE_READONLY, GetFileAttributesA(kFile) & FILE_ATTRIBUTE_READONLY);
     for (DWORD disposition : {(DWORD)OPEN_EXISTING, (DWORD)CREATE_ALWAYS}) {
@@ -155,11 +135,11 @@ TEST_F(Files, ReadOnlyFileRefusesWritingOverwritingAndDeleting) {
     HANDLE reader = Open(kFile, GENERIC_READ, 0);
     EXPECT_NE(INVALID_HANDLE_VALUE, reader);
     CloseHandle(reader);
-    EXPECT_EQ("precious", ReadWhole(kFile));
+    EXPECT_EQ("precious", ReadWholeFile(kFile));
 }
 
 TEST_F(Files, ReadingNeedsReadAccessAndWritingWriteAccess) {
-    WriteWhole(kFile, "abc");
+    WriteWholeFile(kFile, "abc");
     char buffer[8];
     DWORD count = 99;
     HANDLE writer = Open(kFile, GENERIC_WRITE, 0);
@@ -185,7 +165,7 @@ TEST_F(Files, ReadingNeedsReadAccessAndWritingWriteAccess) {
 }
 
 TEST_F(Files, AClosedHandleIsInvalid) {
-    WriteWhole(kFile, "abc");
+    WriteWholeFile(kFile, "abc");
     HANDLE h = Open(kFile, GENERIC_READ, 0);
     ASSERT_TRUE(CloseHandle(h));
     char buffer[4];
@@ -202,14 +182,14 @@ TEST_F(Files, DeletingAMissingFileFails) {
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(DeleteFileA(kFile));
     EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, GetLastError());
-    WriteWhole(kFile, "x");
+    WriteWholeFile(kFile, "x");
     EXPECT_TRUE(DeleteFileA(kFile));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(kFile));
 }
 
 TEST_F(Files, MoveReplacesOnlyWhenAskedAndNeverAnOpenTarget) {
-    WriteWhole(kFile, "new");
-    WriteWhole(kOther, "old");
+    WriteWholeFile(kFile, "new");
+    WriteWholeFile(kOther, "old");
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(MoveFileExA(kFile, kOther, 0));
     EXPECT_EQ((DWORD)ERROR_ALREADY_EXISTS, GetLastError());
@@ -219,15 +199,15 @@ TEST_F(Files, MoveReplacesOnlyWhenAskedAndNeverAnOpenTarget) {
     EXPECT_FALSE(MoveFileExA(kFile, kOther, MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, GetLastError());
     CloseHandle(holder);
-    EXPECT_EQ("old", ReadWhole(kOther));
+    EXPECT_EQ("old", ReadWholeFile(kOther));
     EXPECT_TRUE(MoveFileExA(kFile, kOther, MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ("new", ReadWhole(kOther));
+    EXPECT_EQ("new", ReadWholeFile(kOther));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(kFile));
 }
 
 TEST_F(Files, MoveRefusesAReadOnlyTargetAndASourceHeldWithoutSharing) {
-    WriteWhole(kFile, "new");
-    WriteWhole(kOther, "old");
+    WriteWholeFile(kFile, "new");
+    WriteWholeFile(kOther, "old");
     SetFileAttributesA(kOther, FILE_ATTRIBUTE_READONLY);
     // Wine 8 replaces a read-only target, as rename() does on Unix (later Wine refuses);
     // Windows refuses, and so does win32host.
@@ -245,7 +225,7 @@ TEST_F(Files, MoveRefusesAReadOnlyTargetAndASourceHeldWithoutSharing) {
 }
 
 TEST_F(Files, InformationGivesSizeAttributesAndTimesThroughAHandleWithoutAccess) {
-    WriteWhole(kFile, std::string(4096, 'x'));
+    WriteWholeFile(kFile, std::string(4096, 'x'));
     HANDLE h = Open(kFile, 0, 0);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     BY_HANDLE_FILE_INFORMATION info;

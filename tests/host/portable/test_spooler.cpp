@@ -22,17 +22,6 @@ constexpr DWORD poison = 0xdeadbeef;
 char kDriver[] = "Spooler Test Driver";
 char kPrinter[] = "Spooler Test Printer";
 
-// Windows' answer. Where Wine 8's spooler answers otherwise, the difference
-// is printed as a known gap of Wine's own, never hidden.
-void ExpectWindows(DWORD windows, DWORD got, const std::string &what) {
-    if (RunningUnderWine() && got != windows) {
-        std::printf("known Wine gap: %s gives %lu, Windows %lu\n", what.c_str(), static_cast<unsigned long>(got),
-                    static_cast<unsigned long>(windows));
-        return;
-    }
-    EXPECT_EQ(windows, got) << what;
-}
-
 std::string Lower(std::string text) {
     for (char &c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -47,33 +36,6 @@ std::string DriverDirectory() {
     return folder;
 }
 
-void WriteTextFile(const std::string &path, const char *text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr));
-    CloseHandle(file);
-}
-
-void WriteBytes(const std::string &path, const std::string &bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    CloseHandle(file);
-}
-
-std::string ReadBytes(const std::string &path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<cannot be opened>";
-    std::string bytes;
-    char block[4096];
-    DWORD got = 0;
-    while (ReadFile(file, block, sizeof block, &got, nullptr) && got) bytes.append(block, got);
-    CloseHandle(file);
-    return bytes;
-}
-
 // A driver whose files lie in the printer-driver folder, and a printer on it;
 // both gone again after the test.
 class SpoolerDriver : public ::testing::Test {
@@ -81,7 +43,7 @@ protected:
     void SetUp() override {
         folder_ = DriverDirectory();
         for (const char *name : {"spltdrv.dll", "spltdata.ini", "spltui.dll"})
-            WriteTextFile(folder_ + "\\" + name, "spooler test file\r\n");
+            WriteWholeFile(folder_ + "\\" + name, "spooler test file\r\n");
     }
     void TearDown() override {
         HANDLE printer = nullptr;
@@ -243,9 +205,9 @@ TEST_F(SpoolerDriver, DriverFilesOfAnySizeAreInstalledWhole) {
     std::string blocks(1 << 20, '\0');
     for (size_t i = 0; i < blocks.size(); ++i) blocks[i] = static_cast<char>(i * 31 + i / 4096);
     const std::string read_only = folder_ + "\\spltro.ini";
-    WriteBytes(folder_ + "\\spltdrv.dll", "");
-    WriteBytes(folder_ + "\\spltui.dll", "\x7f");
-    WriteBytes(read_only, blocks);
+    WriteWholeFile(folder_ + "\\spltdrv.dll", "");
+    WriteWholeFile(folder_ + "\\spltui.dll", "\x7f");
+    WriteWholeFile(read_only, blocks);
     ASSERT_TRUE(SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_TRUE(AddDriver(const_cast<LPSTR>("spltro.ini")));
     HANDLE printer = CreatePrinter(PrinterInfo());
@@ -254,9 +216,9 @@ TEST_F(SpoolerDriver, DriverFilesOfAnySizeAreInstalledWhole) {
     DWORD needed = 0;
     ASSERT_TRUE(GetPrinterDriverA(printer, nullptr, 2, buffer.data(), 4096, &needed));
     const auto *info = reinterpret_cast<const DRIVER_INFO_2A *>(buffer.data());
-    EXPECT_EQ("", ReadBytes(info->pDriverPath));
-    EXPECT_EQ("\x7f", ReadBytes(info->pConfigFile));
-    EXPECT_TRUE(ReadBytes(info->pDataFile) == blocks) << info->pDataFile;
+    EXPECT_EQ("", ReadWholeFile(info->pDriverPath));
+    EXPECT_EQ("\x7f", ReadWholeFile(info->pConfigFile));
+    EXPECT_TRUE(ReadWholeFile(info->pDataFile) == blocks) << info->pDataFile;
     EXPECT_TRUE(ClosePrinter(printer));
     SetFileAttributesA(read_only.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(read_only.c_str());

@@ -31,17 +31,6 @@ bool Nt3() { return Version().dwPlatformId == VER_PLATFORM_WIN32_NT && Version()
 // Common controls 4.70 came with NT 4.0 and 98; 95 and NT 3.51 shipped older ones.
 bool CommonControlsBefore470() { return (Windows9x() && Version().dwMinorVersion < 10) || Nt3(); }
 
-// The error Windows gives, or its success (0); under Wine a difference is a
-// known gap of Wine's own, printed rather than failed.
-void ExpectWindows(DWORD windows, DWORD got, const std::string &what) {
-    if (RunningUnderWine() && got != windows) {
-        std::printf("known Wine gap: %s gives %lu, this Windows %lu\n", what.c_str(), static_cast<unsigned long>(got),
-                    static_cast<unsigned long>(windows));
-        return;
-    }
-    EXPECT_EQ(windows, got) << what;
-}
-
 DWORD ErrorOf(BOOL succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
 
 // Windows 95 and 98 export MoveFileExA without implementing it (KB Q129532);
