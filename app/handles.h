@@ -1,116 +1,90 @@
 /* handles.h - small owners of Win32 handles, so that a path with an early
- * return can neither leak a handle nor free it twice. Each class only calls the
- * API, and compiles against Windows' headers and win32host's alike. */
+ * return can neither leak a handle nor free it twice. One template, one set of
+ * member names for every kind (get, reset, release, receive, and a test for
+ * holding one); each kind only names its empty value and its closing call,
+ * and compiles against Windows' headers and win32host's alike. */
 #ifndef SETUPORDANE_HANDLES_H
 #define SETUPORDANE_HANDLES_H
 
 #include <windows.h>
 #include <winspool.h>
 
-/* A global-heap block, freed with GlobalFree. */
-class unique_global {
+template <class Kind>
+class unique_owner {
 public:
-    constexpr unique_global() noexcept : m_hGlobal(NULL) {}
-    explicit unique_global(HGLOBAL hGlobal) : m_hGlobal(hGlobal) {}
-    ~unique_global() { reset(); }
+    typedef typename Kind::Handle Handle;
 
-    unique_global(const unique_global &) = delete;
-    unique_global &operator=(const unique_global &) = delete;
-    unique_global(unique_global &&other) noexcept : m_hGlobal(other.release()) {}
-    unique_global &operator=(unique_global &&other) noexcept {
+    unique_owner() : m_h(Kind::None()) {}
+    explicit unique_owner(Handle h) : m_h(h) {}
+    ~unique_owner() { reset(); }
+
+    unique_owner(const unique_owner &) = delete;
+    unique_owner &operator=(const unique_owner &) = delete;
+    unique_owner(unique_owner &&other) : m_h(other.release()) {}
+    unique_owner &operator=(unique_owner &&other) {
         if (this != &other) reset(other.release());
         return *this;
     }
 
-    HGLOBAL get() const { return m_hGlobal; }
-    explicit operator bool() const { return m_hGlobal != NULL; }
+    Handle get() const { return m_h; }
+    explicit operator bool() const { return m_h != Kind::None(); }
 
-    /* Frees the block held so far (unless it is the new one) and holds hGlobal. */
-    void reset(HGLOBAL hGlobal = NULL) {
-        HGLOBAL hOld = m_hGlobal;
-        m_hGlobal = hGlobal;
-        if (hOld && hOld != hGlobal) GlobalFree(hOld);
+    /* Closes the handle held so far (unless it is the new one) and holds h. */
+    void reset(Handle h = Kind::None()) {
+        Handle hOld = m_h;
+        m_h = h;
+        if (hOld != Kind::None() && hOld != h) Kind::Close(hOld);
     }
 
-    /* Gives up the block without freeing it. */
-    HGLOBAL release() {
-        HGLOBAL hGlobal = m_hGlobal;
-        m_hGlobal = NULL;
-        return hGlobal;
+    /* Gives up the handle without closing it. */
+    Handle release() {
+        Handle h = m_h;
+        m_h = Kind::None();
+        return h;
+    }
+
+    /* Where an API stores a new handle; the one held so far is closed first. */
+    Handle *receive() {
+        reset();
+        return &m_h;
     }
 
 private:
-    HGLOBAL m_hGlobal;
+    Handle m_h;
+};
+
+/* A global-heap block, freed with GlobalFree. */
+struct GlobalKind {
+    typedef HGLOBAL Handle;
+    static Handle None() { return NULL; }
+    static void Close(Handle h) { GlobalFree(h); }
 };
 
 /* An open file, closed with CloseHandle; INVALID_HANDLE_VALUE when none. */
-class unique_file {
-public:
-    explicit unique_file(HANDLE hFile = INVALID_HANDLE_VALUE) : m_hFile(hFile) {}
-    ~unique_file() { reset(); }
-    unique_file(const unique_file &) = delete;
-    unique_file &operator=(const unique_file &) = delete;
-
-    HANDLE get() const { return m_hFile; }
-    void reset(HANDLE hFile = INVALID_HANDLE_VALUE) {
-        if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
-        m_hFile = hFile;
-    }
-    HANDLE release() {
-        HANDLE hFile = m_hFile;
-        m_hFile = INVALID_HANDLE_VALUE;
-        return hFile;
-    }
-
-private:
-    HANDLE m_hFile;
+struct FileKind {
+    typedef HANDLE Handle;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { CloseHandle(h); }
 };
 
 /* A handle whose "none" is NULL (a process token), closed with CloseHandle. */
-class unique_handle {
-public:
-    unique_handle() : m_hObject(NULL) {}
-    ~unique_handle() {
-        if (m_hObject) CloseHandle(m_hObject);
-    }
-    unique_handle(const unique_handle &) = delete;
-    unique_handle &operator=(const unique_handle &) = delete;
-
-    HANDLE get() const { return m_hObject; }
-    /* Where an API stores a new handle; only on an empty owner. */
-    HANDLE *receive() { return &m_hObject; }
-
-private:
-    HANDLE m_hObject;
+struct KernelKind {
+    typedef HANDLE Handle;
+    static Handle None() { return NULL; }
+    static void Close(Handle h) { CloseHandle(h); }
 };
 
 /* A printer handle of the spooler, closed with ClosePrinter (whose result
  * nobody looks at). */
-class unique_printer {
-public:
-    constexpr unique_printer() : m_hPrinter(NULL) {}
-    ~unique_printer() { reset(); }
-
-    unique_printer(const unique_printer &) = delete;
-    unique_printer &operator=(const unique_printer &) = delete;
-
-    HANDLE get() const { return m_hPrinter; }
-    explicit operator bool() const { return m_hPrinter != NULL; }
-
-    /* Where OpenPrinterA stores the handle; closes the one held so far. */
-    LPHANDLE put() {
-        reset();
-        return &m_hPrinter;
-    }
-
-    void reset(HANDLE hPrinter = NULL) {
-        HANDLE hOld = m_hPrinter;
-        m_hPrinter = hPrinter;
-        if (hOld && hOld != hPrinter) ClosePrinter(hOld);
-    }
-
-private:
-    HANDLE m_hPrinter;
+struct PrinterKind {
+    typedef HANDLE Handle;
+    static Handle None() { return NULL; }
+    static void Close(Handle h) { ClosePrinter(h); }
 };
+
+typedef unique_owner<GlobalKind> unique_global;
+typedef unique_owner<FileKind> unique_file;
+typedef unique_owner<KernelKind> unique_handle;
+typedef unique_owner<PrinterKind> unique_printer;
 
 #endif /* SETUPORDANE_HANDLES_H */

@@ -94,10 +94,10 @@ int PlatformFromVersion(DWORD dwPlatformId, DWORD dwMajor, DWORD dwMinor) {
     }
 }
 
+int IsWindows9xPlatform(LONG nPlatform) { return nPlatform == PLATFORM_WIN95 || nPlatform == PLATFORM_WIN98; }
+
 int DetectPlatform(HWND hOwner) {
     OSVERSIONINFOA vi;
-    char szFormat[256] = "";
-    char szText[256];
     int nPlatform;
 
     memset(&vi, 0, sizeof vi);
@@ -108,9 +108,7 @@ int DetectPlatform(HWND hOwner) {
     }
     nPlatform = PlatformFromVersion(vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
     if (nPlatform != PLATFORM_NONE) return nPlatform;
-    LoadStringA(g_hInstance, IDS_ERR_UNKNOWN_VERSION, szFormat, sizeof szFormat);
-    wsprintfA(szText, szFormat, vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
-    ShowMessageText(hOwner, NULL, szText);
+    ShowMessageFormat(hOwner, NULL, IDS_ERR_UNKNOWN_VERSION, vi.dwPlatformId, vi.dwMajorVersion, vi.dwMinorVersion);
     return PLATFORM_NONE;
 }
 
@@ -130,13 +128,11 @@ void ShowSyntax(HWND hOwner) {
 }
 
 int ConfirmRun(HWND hOwner, const RunRequest *pRequest) {
-    char szFormat[256] = "";
-    char szText[256];
+    char szText[MESSAGE_TEXT_SIZE];
     UINT nString = ConfirmationString(pRequest->nMode);
     LONG nPlatform = pRequest->nPlatform;
 
     if (!nString || nPlatform < 0 || nPlatform >= PLATFORM_COUNT) return 0;
-    LoadStringA(g_hInstance, nString, szFormat, sizeof szFormat);
-    wsprintfA(szText, szFormat, g_PlatformTable[nPlatform].pszDisplayName);
+    FormatMessageString(szText, nString, g_PlatformTable[nPlatform].pszDisplayName);
     return MessageBoxA(hOwner, szText, "", MB_YESNO) == IDYES;
 }

@@ -48,6 +48,8 @@ struct PlatformRecord {
 
 extern const PlatformRecord g_PlatformTable[PLATFORM_COUNT];
 
+/* The Windows 95 family: rows 0 and 1; every other row is of the NT family. */
+int IsWindows9xPlatform(LONG nPlatform);
 int FindPlatform(LPCSTR pszText);
 int DetectPlatform(HWND hOwner);
 int PlatformFromVersion(DWORD dwPlatformId, DWORD dwMajor, DWORD dwMinor);

@@ -39,6 +39,6 @@ int RequestNtRestart(void) {
 }  // namespace
 
 int RequestRestart(LONG nPlatform) {
-    if (nPlatform == PLATFORM_WIN95 || nPlatform == PLATFORM_WIN98) return RequestWindows9xRestart();
+    if (IsWindows9xPlatform(nPlatform)) return RequestWindows9xRestart();
     return RequestNtRestart();
 }

@@ -26,23 +26,10 @@ const char g_szEnglishHelpFile[] = "Ordanea.hlp";
 
 namespace {
 
-/* Shows a setup failure with the spooler's error number, taken by the caller
- * right after the failing call, under the default caption (string 100). */
-void ShowSpoolerFailure(HWND hOwner, UINT nStringId, DWORD dwError) {
-    char szFormat[256] = "";
-    char szText[256];
-
-    LoadStringA(g_hInstance, nStringId, szFormat, sizeof szFormat);
-    wsprintfA(szText, szFormat, dwError);
-    ShowMessageText(hOwner, NULL, szText);
-}
-
-int IsWindows9xRow(LONG nPlatform) { return nPlatform == PLATFORM_WIN95 || nPlatform == PLATFORM_WIN98; }
-
 /* The dependent-files multi-string, formed in one call: each "%c" writes a
  * zero and the call's own terminator is the list's final zero. */
 void FormDependentFiles(LPSTR pszList, const PlatformRecord *pRecord, LONG nPlatform) {
-    if (IsWindows9xRow(nPlatform))
+    if (IsWindows9xPlatform(nPlatform))
         wsprintfA(pszList, "%s%c%s%c%s%c", pRecord->pszDataFile, 0, g_szFrenchHelpFile, 0, g_szEnglishHelpFile, 0);
     else
         wsprintfA(pszList, "%s%c%s%c%s%c%s%c%s%c", pRecord->pszDriverFile, 0, pRecord->pszDataFile, 0,
@@ -54,7 +41,7 @@ void FormDependentFiles(LPSTR pszList, const PlatformRecord *pRecord, LONG nPlat
 void RunSilentCleanUp(void) {
     unique_printer printer;
 
-    if (SpoolerOpenPrinter(g_szPrinterName, printer.put())) {
+    if (SpoolerOpenPrinter(g_szPrinterName, printer.receive())) {
         SpoolerDeletePrinter(printer.get());
         printer.reset(); /* closed before its driver goes */
     }
@@ -73,12 +60,13 @@ int RegisterPrinterDriver(HWND hMainWindow, LONG nPlatform) {
     info.pDriverPath = (LPSTR)pRecord->pszDriverFile;
     info.pDataFile = (LPSTR)pRecord->pszDataFile;
     info.pConfigFile = (LPSTR)pRecord->pszConfigFile;
-    info.pHelpFile = IsWindows9xRow(nPlatform) ? (LPSTR)g_szHelpFile : NULL;
+    info.pHelpFile = IsWindows9xPlatform(nPlatform) ? (LPSTR)g_szHelpFile : NULL;
     info.pDependentFiles = szDependentFiles;
     info.pMonitorName = NULL;
     info.pDefaultDataType = (LPSTR)g_szDataType;
     if (SpoolerAddPrinterDriver(&info)) return 1;
-    ShowSpoolerFailure(hMainWindow, IDS_ERR_DRIVER_SETUP, GetLastError());
+    /* The spooler's error number, taken right after the failing call. */
+    ShowMessageFormat(hMainWindow, NULL, IDS_ERR_DRIVER_SETUP, GetLastError());
     return 0;
 }
 
@@ -104,6 +92,6 @@ int CreateLocalPrinter(HWND hMainWindow, LONG nPlatform, LPCSTR pszPortName) {
     info.Attributes = ORDANE_PRINTER_ATTRIBUTES;
     printer.reset(SpoolerAddPrinter(&info));
     if (printer) return 1; /* and the handle is closed at once */
-    ShowSpoolerFailure(hMainWindow, IDS_ERR_PRINTER_SETUP, GetLastError());
+    ShowMessageFormat(hMainWindow, NULL, IDS_ERR_PRINTER_SETUP, GetLastError());
     return 0;
 }

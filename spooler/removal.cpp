@@ -15,17 +15,13 @@
 
 namespace {
 
-/* Shows a deletion failure with the spooler's error number under caption
- * string 160. */
+/* Shows a deletion failure with the spooler's error number, taken by the
+ * caller right after the failing call, under caption string 160. */
 void ShowDeletionFailure(HWND hOwner, UINT nStringId, DWORD dwError) {
-    char szCaption[128] = "";
-    char szFormat[256] = "";
-    char szText[256];
+    char szCaption[DELETION_CAPTION_SIZE];
 
-    LoadStringA(g_hInstance, IDS_DELETION_FAILURE_CAPTION, szCaption, sizeof szCaption);
-    LoadStringA(g_hInstance, nStringId, szFormat, sizeof szFormat);
-    wsprintfA(szText, szFormat, dwError);
-    ShowMessageText(hOwner, szCaption, szText);
+    LoadDeletionCaption(szCaption);
+    ShowMessageFormat(hOwner, szCaption, nStringId, dwError);
 }
 
 BOOL FillDriverInfo(LPVOID pContext, LPBYTE pBuffer, DWORD cbBuf, LPDWORD pcbNeeded) {
@@ -47,9 +43,9 @@ void NoteDataFilePath(HANDLE hPrinter, LPSTR pszDataFilePath) {
 /* The printer handle is closed on every path after a successful open. */
 int RemovePrinter(HWND hMainWindow, LPSTR pszDataFilePath, LONG nPlatform) {
     unique_printer printer;
-    char szCaption[128] = "";
+    char szCaption[DELETION_CAPTION_SIZE];
 
-    if (!SpoolerOpenPrinter(g_szPrinterName, printer.put())) {
+    if (!SpoolerOpenPrinter(g_szPrinterName, printer.receive())) {
         ShowDeletionFailure(hMainWindow, IDS_ERR_PRINTER_DELETE_STEP1, GetLastError());
         return 0;
     }
@@ -58,8 +54,8 @@ int RemovePrinter(HWND hMainWindow, LPSTR pszDataFilePath, LONG nPlatform) {
         ShowDeletionFailure(hMainWindow, IDS_ERR_PRINTER_DELETE_STEP2, GetLastError());
         return 0;
     }
-    if (nPlatform != PLATFORM_WIN95 && nPlatform != PLATFORM_WIN98 && !SpoolerDeleteForm(printer.get(), g_szFormName)) {
-        LoadStringA(g_hInstance, IDS_DELETION_FAILURE_CAPTION, szCaption, sizeof szCaption);
+    if (!IsWindows9xPlatform(nPlatform) && !SpoolerDeleteForm(printer.get(), g_szFormName)) {
+        LoadDeletionCaption(szCaption);
         ShowMessageString(hMainWindow, szCaption, IDS_ERR_FORM_DELETE);
     }
     return 1;
