@@ -14,6 +14,7 @@
 #define MODE_SIMPLE_DELETION 2
 #define MODE_SIMPLE_SETUP 3
 #define MODE_COMPLETE_DELETION 4
+#define MODE_COUNT 5
 
 #define DISPATCH_TIMER_ID 1
 #define DISPATCH_DELAY_MS 500
@@ -23,6 +24,16 @@ struct RunRequest {
     LONG nMode;
     LONG nPlatform; /* a row of the platform table, or PLATFORM_NONE */
 };
+
+/* What the dispatch starts for a mode: an operation, called with the main
+ * window, the platform index and the complete flag. The operations define
+ * the table (operations/modes.cpp); the dispatch only reads it. */
+typedef int (*OPERATIONPROC)(HWND hMainWindow, LONG nPlatform, int nComplete);
+struct ModeOperation {
+    OPERATIONPROC pfnOperation; /* NULL: no operation */
+    int nComplete;
+};
+extern const ModeOperation g_ModeOperations[MODE_COUNT];
 
 extern HINSTANCE g_hInstance;
 extern HWND g_hMainWindow;

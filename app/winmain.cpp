@@ -6,7 +6,6 @@
 #include <commctrl.h>
 
 #include "messages.h"
-#include "operations.h"
 #include "platform.h"
 #include "resource.h"
 #include "setup_ordane.h"
@@ -30,20 +29,8 @@ void RunRequestedOperation(HWND hWnd) {
         ShowMessageString(g_hMainWindow, NULL, IDS_ERR_UNSUPPORTED);
         return;
     }
-    switch (g_RunRequest.nMode) {
-    case MODE_COMPLETE_SETUP:
-        RunSetupOperation(g_hMainWindow, g_RunRequest.nPlatform, 1);
-        break;
-    case MODE_SIMPLE_DELETION:
-        RunRemovalOperation(g_hMainWindow, g_RunRequest.nPlatform, 0);
-        break;
-    case MODE_SIMPLE_SETUP:
-        RunSetupOperation(g_hMainWindow, g_RunRequest.nPlatform, 0);
-        break;
-    case MODE_COMPLETE_DELETION:
-        RunRemovalOperation(g_hMainWindow, g_RunRequest.nPlatform, 1);
-        break;
-    }
+    const ModeOperation &operation = g_ModeOperations[g_RunRequest.nMode];
+    if (operation.pfnOperation) operation.pfnOperation(g_hMainWindow, g_RunRequest.nPlatform, operation.nComplete);
 }
 
 /* Only Close stays enabled in the window menu of the minimised window. */

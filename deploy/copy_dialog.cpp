@@ -4,11 +4,13 @@
  * The new content goes to a temporary file in the target folder first and
  * takes the target's place only once every byte is written, so a failed copy
  * leaves the existing file (and an earlier backup) as it was. */
-#include "deploy.h"
+#include "copy_dialog.h"
 
 #include <commctrl.h>
 
+#include "centre_window.h"
 #include "handles.h"
+#include "paths.h"
 #include "messages.h"
 #include "resource.h"
 #include "setup_ordane.h"
@@ -90,11 +92,9 @@ void ReportCopyFailure(HWND hDlg, UINT nStringId) {
 /* A target that exists must be one this program could overwrite now: not
  * read-only, not held by another program. */
 int TargetCanBeReplaced(LPCSTR pszTarget) {
-    HANDLE hFile = CreateFileA(pszTarget, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    unique_file target(CreateFileA(pszTarget, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
 
-    if (hFile == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    CloseHandle(hFile);
-    return 1;
+    return target || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 /* Advances the bar by the bytes read, in the units of its range. */
@@ -153,7 +153,7 @@ int CopyThroughTemporaryFile(HWND hDlg, HANDLE hSource) {
     }
     unique_file temporary(
         CreateFileA(szTemporary, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
-    if (temporary.get() == INVALID_HANDLE_VALUE) {
+    if (!temporary) {
         ReportCopyFailure(hDlg, IDS_ERR_COPY_CREATE_TARGET);
         return 0;
     }
@@ -168,7 +168,7 @@ int CopyThroughTemporaryFile(HWND hDlg, HANDLE hSource) {
 int CopyRequestedFile(HWND hDlg) {
     unique_file source(CreateFileA(g_szCopySource, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
 
-    if (!g_szCopySource[0] || source.get() == INVALID_HANDLE_VALUE) {
+    if (!g_szCopySource[0] || !source) {
         ReportCopyFailure(hDlg, IDS_ERR_COPY_OPEN_SOURCE);
         return 0;
     }

@@ -1,22 +1,9 @@
-/* dialog_helpers.cpp - what every dialog of SetupOrdane does while it
- * initialises: centre itself on the screen; and the two routines that move
- * the default-push-button style among the push buttons of a dialog. */
-#include "deploy.h"
+/* default_buttons.cpp - the two routines that move the default-push-button
+ * style among the push buttons of a dialog: the replace confirmation dialog
+ * gives it to the button its file record asks for, or to none. */
+#include "replace_dialog.h"
 
 #include "setup_ordane.h"
-
-void CentreWindow(HWND hWnd) {
-    RECT rc = {0, 0, 0, 0};
-    int nScreenWidth = GetSystemMetrics(SM_CXSCREEN);
-    int nScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    int nWidth, nHeight;
-
-    GetWindowRect(hWnd, &rc);
-    nWidth = rc.right - rc.left;
-    nHeight = rc.bottom - rc.top;
-    /* Signed division: a window wider than the screen gets a negative x. */
-    MoveWindow(hWnd, (nScreenWidth - nWidth) / 2, (nScreenHeight - nHeight) / 2, nWidth, nHeight, TRUE);
-}
 
 namespace {
 

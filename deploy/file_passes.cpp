@@ -1,13 +1,17 @@
 /* file_passes.cpp - the passes over one file list of a platform: the
  * deployment pass, which puts each file into its target folder by its
  * replace policy (backing up a file that is there), and the removal pass,
- * which deletes the files marked for removal. Also the existence test and
- * the bounded path builder the deployment shares. */
-#include "deploy.h"
+ * which deletes the files marked for removal; and the existence test. */
+#include "file_passes.h"
 
+#include "copy_dialog.h"
+#include "handles.h"
 #include "messages.h"
+#include "paths.h"
+#include "replace_dialog.h"
 #include "resource.h"
 #include "setup_ordane.h"
+#include "target_folders.h"
 
 namespace {
 
@@ -40,21 +44,6 @@ int AskToContinue(HWND hOwner, const FileRecord *pFile, UINT nStringId) {
     return MessageBoxA(hOwner, szText, pFile->pszFileName, MB_YESNO) != IDNO;
 }
 
-void ReportUnknownProperties(HWND hOwner, const FileRecord *pFile) {
-    char szFormat[256] = "";
-    char szText[256] = "";
-
-    char szName[256] = "";
-    int nRoom;
-
-    LoadStringA(g_hInstance, IDS_ERR_FILE_PROPERTIES, szFormat, sizeof szFormat);
-    /* The name is cut so that the text stays within its 256 characters. */
-    nRoom = (int)sizeof szText - lstrlenA(szFormat);
-    lstrcpynA(szName, pFile->pszFileName, nRoom > 1 ? nRoom : 1);
-    wsprintfA(szText, szFormat, szName);
-    ShowMessageText(hOwner, NULL, szText);
-}
-
 /* Whether a file that is there is copied over, by its replace policy. */
 int ShouldReplace(HWND hOwner, const FileRecord *pFile) {
     switch (pFile->nReplacePolicy) {
@@ -67,7 +56,7 @@ int ShouldReplace(HWND hOwner, const FileRecord *pFile) {
         case 0:
             return 0;
         default:
-            ReportUnknownProperties(hOwner, pFile);
+            ShowMessageFormat(hOwner, NULL, IDS_ERR_FILE_PROPERTIES, pFile->pszFileName);
             return 0;
         }
     default:
@@ -94,37 +83,14 @@ void DeleteTemporaryCopy(LPCSTR pszPath) {
 
 }  // namespace
 
-int BuildPath(LPSTR pszBuffer, LPCSTR pszFolder, LPCSTR pszSeparator, LPCSTR pszName) {
-    pszBuffer[0] = '\0';
-    if (!pszFolder || !pszName) return 0;
-    if (lstrlenA(pszFolder) + lstrlenA(pszSeparator) + lstrlenA(pszName) >= PATH_BUFFER_SIZE) return 0;
-    wsprintfA(pszBuffer, "%s%s%s", pszFolder, pszSeparator, pszName);
-    return 1;
-}
-
 /* Only a file that is not found is absent: one that another program holds,
  * or that cannot be opened for any other reason, still exists, so that it
  * is backed up before anything is copied over it. */
 int TargetFileExists(LPCSTR pszPath) {
-    HANDLE hFile = CreateFileA(pszPath, 0, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD dwError;
+    unique_file file(CreateFileA(pszPath, 0, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    DWORD dwError = GetLastError();
 
-    if (hFile == INVALID_HANDLE_VALUE) {
-        dwError = GetLastError();
-        return dwError != ERROR_FILE_NOT_FOUND && dwError != ERROR_PATH_NOT_FOUND;
-    }
-    CloseHandle(hFile);
-    return 1;
-}
-
-int ExamineFile(LPCSTR pszPath, BY_HANDLE_FILE_INFORMATION *pInfo) {
-    HANDLE hFile = CreateFileA(pszPath, 0, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    int nExamined;
-
-    if (hFile == INVALID_HANDLE_VALUE) return 0;
-    nExamined = GetFileInformationByHandle(hFile, pInfo) != 0;
-    CloseHandle(hFile);
-    return nExamined;
+    return file || (dwError != ERROR_FILE_NOT_FOUND && dwError != ERROR_PATH_NOT_FOUND);
 }
 
 int DeployFile(HWND hOwner, const FileRecord *pFile) {

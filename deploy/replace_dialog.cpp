@@ -2,7 +2,11 @@
  * a file that is already in the target folder, shows its size and date and
  * those of the file on the medium, and asks whether to replace it. The file
  * record chooses the default button. */
-#include "deploy.h"
+#include "replace_dialog.h"
+
+#include "centre_window.h"
+#include "paths.h"
+#include "target_folders.h"
 
 #include "resource.h"
 #include "setup_ordane.h"

@@ -2,7 +2,7 @@
  * spooler's printer-driver folder, obtained once per operation into blocks of
  * the global heap that shut-down frees; and the current target folder, which
  * the passes set and the replace confirmation dialog reads. */
-#include "deploy.h"
+#include "target_folders.h"
 
 #include "setup_ordane.h"
 #include "spooler_calls.h"

@@ -4,47 +4,25 @@
  * reported by its own message and does not stop the operation. */
 #include "operations.h"
 
+#include "closing_dialog.h"
+#include "file_passes.h"
 #include "messages.h"
-#include "deploy.h"
-#include "spooler.h"
 #include "resource.h"
 #include "setup_ordane.h"
+#include "spooler.h"
+#include "target_folders.h"
 
-#define FILE_LIST_SYSTEM_FOLDER 0
-#define FILE_LIST_PRINTER_DRIVER_FOLDER 1
 #define COMPLETION_PAUSE_MS 1000
 
 namespace {
 
-BOOL OnCompletionInitDialog(HWND hDlg) {
-    CentreWindow(hDlg);
-    SetForegroundWindow(hDlg);
-    SetActiveWindow(hDlg);
-    return TRUE; /* the dialog manager gives the focus to the Quit button */
-}
-
-/* Only the Quit button (or Enter) ends the dialog; Escape's IDCANCEL is ignored. */
-BOOL OnCompletionCommand(HWND hDlg, WORD nCommand) {
-    if (nCommand == IDOK) EndDialog(hDlg, 1);
-    return TRUE;
-}
-
-INT_PTR CALLBACK CompletionDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    (void)lParam;
-    switch (uMsg) {
-    case WM_INITDIALOG:
-        return OnCompletionInitDialog(hDlg);
-    case WM_COMMAND:
-        return OnCompletionCommand(hDlg, LOWORD(wParam));
-    default:
-        return FALSE;
-    }
-}
+/* The completion dialog's one button, Quit (or Enter). */
+const ClosingAnswer g_aCompletionAnswers[] = {{IDOK, 1}};
 
 /* Both lists, the system folder's first; stops at the first pass the user ended. */
 int DeployPlatformFiles(HWND hMainWindow, LONG nPlatform) {
-    if (!RunDeploymentPass(hMainWindow, nPlatform, FILE_LIST_SYSTEM_FOLDER)) return 0;
-    return RunDeploymentPass(hMainWindow, nPlatform, FILE_LIST_PRINTER_DRIVER_FOLDER);
+    if (!RunDeploymentPass(hMainWindow, nPlatform, LIST_SYSTEM_FOLDER)) return 0;
+    return RunDeploymentPass(hMainWindow, nPlatform, LIST_PRINTER_DRIVER_FOLDER);
 }
 
 }  // namespace
@@ -65,6 +43,6 @@ int RunSetupOperation(HWND hMainWindow, LONG nPlatform, int nComplete) {
     Sleep(COMPLETION_PAUSE_MS);
     SetForegroundWindow(hMainWindow);
     SetActiveWindow(hMainWindow);
-    DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETUP_COMPLETE), hMainWindow, CompletionDialogProc, 0);
+    RunClosingDialog(hMainWindow, IDD_SETUP_COMPLETE, g_aCompletionAnswers, 1);
     return 1;
 }

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include "deploy.h"
+#include "centre_window.h"
 #include "handles.h"
 #include "resource.h"
 #include "setup_ordane.h"
