@@ -3,7 +3,8 @@
 # win32host/: clang-tidy with the checks of .clang-tidy, then cppcheck with the
 # options below and scripts/cppcheck.supp. Any finding fails. Both read the
 # native build's compile_commands.json (configured if missing); `-j N` sets
-# the parallel clang-tidy runs (default 2).
+# the parallel clang-tidy runs (default 2). Also the program's include floors
+# (scripts/floors.sh): nothing may include a header of a higher floor.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -48,6 +49,10 @@ echo "lint: cppcheck"
 cppcheck --project="$work/compile_commands.json" --enable=warning,performance,portability \
   --inline-suppr --suppressions-list=scripts/cppcheck.supp --error-exitcode=1 --quiet \
   -j "$jobs" --template='{file}:{line}: {severity} {id}: {message}' || status=1
+
+# The program's folders include one way, from operations down to app.
+echo "lint: floors"
+bash scripts/floors.sh | tail -1 || status=1
 
 [ $status -eq 0 ] && echo "lint: clean"
 exit $status
