@@ -7,7 +7,7 @@
 
 #include "api.h"
 #include "machine.h"
-#include "spooler_store.h"
+#include "spooler_api.h"
 
 extern "C" BOOL WINAPI GetPrinterDriverDirectoryA(LPSTR pName, LPSTR pEnvironment, DWORD Level,
                                                   LPBYTE pDriverDirectory, DWORD cbBuf, LPDWORD pcbNeeded) {

@@ -16,6 +16,9 @@
 #include "machine.h"
 
 namespace w32h::spool {
+
+std::string host_environment() { return windows_traits().nt ? "Windows NT x86" : "Windows 4.0"; }
+
 namespace {
 
 // The format of the store; a store with another number is not ours.

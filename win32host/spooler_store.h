@@ -51,15 +51,9 @@ struct Form {
     LONG left = 0, top = 0, right = 0, bottom = 0;  // imageable area
 };
 
-// The environment of the host's own drivers: "Windows NT x86" on the NT
-// family, "Windows 4.0" on Windows 95, 98 and Me.
+// The environment of the host's own drivers, under which the store keeps
+// them: "Windows NT x86" on the NT family, "Windows 4.0" on Windows 95, 98 and Me.
 std::string host_environment();
-// The environment a call names (null or empty: the host's own); throws
-// Win32Failure ERROR_INVALID_ENVIRONMENT for one the spooler does not know.
-std::string environment_of(LPCSTR pEnvironment);
-// Throws Win32Failure RPC_S_SERVER_UNAVAILABLE unless the server name is the
-// local machine (null or empty).
-void check_local(LPCSTR pName);
 
 // One transaction on the prefix's store: BEGIN IMMEDIATE when made, rolled
 // back when destroyed without commit(). A new store is created with its

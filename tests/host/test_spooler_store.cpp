@@ -124,8 +124,11 @@ TEST_F(SpoolerStore, Windows95KeepsDriverFilesWhereTheyAre) {
 
 TEST_F(SpoolerStore, PrinterCreationAddsTheFormsOfAnIniDataFile) {
     put_driver_file("Drv.dll", "driver");
+    // Sizes that are not whole numbers of thousandths of a millimetre fitting
+    // 32 bits, or not above 0, name no form.
     put_driver_file("Data.ini", "; sizes\r\n[Printer]\r\nCard=1,1\r\n[Forms]\r\nCard=85600,53980\r\nBad=12\r\n"
-                                "Wide Label=100000,20000\r\n[Other]\r\nNot=1,2\r\n");
+                                "Huge=99999999999999999999,1\r\nOver=2147483648,5\r\nNegative=-5,1\r\nWords=ten,2\r\n"
+                                "Max=2147483647,1\r\nWide Label=100000,20000\r\n[Other]\r\nNot=1,2\r\n");
     put_driver_file("Ui.dll", "ui");
     ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
     {
@@ -136,12 +139,14 @@ TEST_F(SpoolerStore, PrinterCreationAddsTheFormsOfAnIniDataFile) {
     ASSERT_NE(nullptr, printer);
     w32h::spool::Transaction t;
     auto forms = t.forms();
-    ASSERT_EQ(2u, forms.size());
+    ASSERT_EQ(3u, forms.size());
     EXPECT_EQ("Card", forms[0].name);
     EXPECT_EQ(85600, forms[0].width);
     EXPECT_EQ(53980, forms[0].height);
     EXPECT_EQ(static_cast<DWORD>(FORM_PRINTER), forms[0].flags);
-    EXPECT_EQ("Wide Label", forms[1].name);
+    EXPECT_EQ("Max", forms[1].name);
+    EXPECT_EQ(2147483647, forms[1].width);
+    EXPECT_EQ("Wide Label", forms[2].name);
     EXPECT_TRUE(ClosePrinter(printer));
 }
 
