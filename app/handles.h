@@ -53,32 +53,26 @@ private:
     Handle m_h;
 };
 
+/* Each kind of handle: its type, its empty value, its closing call. */
 /* A global-heap block, freed with GlobalFree. */
 struct GlobalKind {
     typedef HGLOBAL Handle;
     static Handle None() { return NULL; }
     static void Close(Handle h) { GlobalFree(h); }
 };
-
 /* An open file, closed with CloseHandle; INVALID_HANDLE_VALUE when none. */
 struct FileKind {
     typedef HANDLE Handle;
     static Handle None() { return INVALID_HANDLE_VALUE; }
     static void Close(Handle h) { CloseHandle(h); }
 };
-
 /* A handle whose "none" is NULL (a process token), closed with CloseHandle. */
-struct KernelKind {
-    typedef HANDLE Handle;
+struct KernelKind : FileKind {
     static Handle None() { return NULL; }
-    static void Close(Handle h) { CloseHandle(h); }
 };
-
 /* A printer handle of the spooler, closed with ClosePrinter (whose result
  * nobody looks at). */
-struct PrinterKind {
-    typedef HANDLE Handle;
-    static Handle None() { return NULL; }
+struct PrinterKind : KernelKind {
     static void Close(Handle h) { ClosePrinter(h); }
 };
 

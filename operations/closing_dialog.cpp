@@ -29,14 +29,9 @@ BOOL OnClosingCommand(HWND hDlg, WORD nCommand) {
 
 INT_PTR CALLBACK ClosingDialogProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     (void)lParam;
-    switch (uMsg) {
-    case WM_INITDIALOG:
-        return OnClosingInitDialog(hDlg);
-    case WM_COMMAND:
-        return OnClosingCommand(hDlg, LOWORD(wParam));
-    default:
-        return FALSE;
-    }
+    if (uMsg == WM_INITDIALOG) return OnClosingInitDialog(hDlg);
+    if (uMsg == WM_COMMAND) return OnClosingCommand(hDlg, LOWORD(wParam));
+    return FALSE;
 }
 
 }  // namespace

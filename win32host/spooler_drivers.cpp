@@ -15,6 +15,9 @@
 
 #include "machine.h"
 
+using namespace w32h;
+using namespace w32h::spool;
+
 namespace w32h::spool {
 namespace {
 
@@ -232,12 +235,6 @@ void add_driver_forms(Transaction &store, const Driver &driver) {
 }
 
 }  // namespace w32h::spool
-
-using namespace w32h::spool;
-using w32h::entry_point;
-using w32h::fail_with;
-using w32h::injected_failure;
-using w32h::windows_traits;
 
 // Level 2 or 3. An existing driver of the same name and environment is
 // upgraded in place. Limits: no file-version checks (APD_* flags of

@@ -6,6 +6,9 @@
 
 #include "machine.h"
 
+using namespace w32h;
+using namespace w32h::spool;
+
 namespace w32h::spool {
 namespace {
 
@@ -111,11 +114,6 @@ void fill_form_info_1(const Form &f, FORM_INFO_1A &out, Layout &l) {
 
 }  // namespace
 }  // namespace w32h::spool
-
-using namespace w32h::spool;
-using w32h::entry_point;
-using w32h::fail_with;
-using w32h::injected_failure;
 
 // ---- printers -------------------------------------------------------------------
 
