@@ -20,8 +20,8 @@ public:
 
     unique_owner(const unique_owner &) = delete;
     unique_owner &operator=(const unique_owner &) = delete;
-    unique_owner(unique_owner &&other) : m_h(other.release()) {}
-    unique_owner &operator=(unique_owner &&other) {
+    unique_owner(unique_owner &&other) noexcept : m_h(other.release()) {}
+    unique_owner &operator=(unique_owner &&other) noexcept {
         if (this != &other) reset(other.release());
         return *this;
     }

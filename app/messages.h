@@ -15,12 +15,30 @@
 void ShowMessageText(HWND hOwner, LPCSTR pszCaption, LPCSTR pszText);
 void ShowMessageString(HWND hOwner, LPCSTR pszCaption, UINT nStringId);
 
+/* The format string nStringId, loaded into MESSAGE_TEXT_SIZE characters. */
+void LoadMessageFormat(LPSTR pszFormat, UINT nStringId);
+
 /* Loads string nStringId and formats it with the arguments (wsprintfA's
  * rules) into pszText, MESSAGE_TEXT_SIZE characters, cut to fit whatever the
- * arguments. */
-void FormatMessageString(LPSTR pszText, UINT nStringId, ...);
+ * arguments: wsprintfA writes at most 1024 characters and its terminator. */
+template <class... Args>
+void FormatMessageString(LPSTR pszText, UINT nStringId, Args... args) {
+    char szFormat[MESSAGE_TEXT_SIZE];
+    char szWhole[1025];
+
+    LoadMessageFormat(szFormat, nStringId);
+    wsprintfA(szWhole, szFormat, args...);
+    lstrcpynA(pszText, szWhole, MESSAGE_TEXT_SIZE);
+}
+
 /* The same text shown as ShowMessageText shows it. */
-void ShowMessageFormat(HWND hOwner, LPCSTR pszCaption, UINT nStringId, ...);
+template <class... Args>
+void ShowMessageFormat(HWND hOwner, LPCSTR pszCaption, UINT nStringId, Args... args) {
+    char szText[MESSAGE_TEXT_SIZE];
+
+    FormatMessageString(szText, nStringId, args...);
+    ShowMessageText(hOwner, pszCaption, szText);
+}
 
 /* String 160, the caption of every failure while removing. */
 void LoadDeletionCaption(LPSTR pszCaption);

@@ -18,7 +18,7 @@ struct SystemModule {
     HMODULE handle;
 };
 
-HMODULE module_at(uintptr_t address) { return reinterpret_cast<HMODULE>(address); }
+HMODULE module_at(uintptr_t address) noexcept { return reinterpret_cast<HMODULE>(address); }
 
 // Limits: every system DLL counts as loaded from the start, as it is once any
 // DLL a program imports has pulled it in; only these are known.
@@ -30,7 +30,7 @@ const SystemModule system_modules[] = {
 
 // Through a plain function type, as a cast between function types must go.
 template <class Function>
-FARPROC address_of(Function *function) {
+FARPROC address_of(Function *function) noexcept {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
 }
 
