@@ -19,8 +19,7 @@
 #include <vector>
 
 #include "api.h"
-#include "machine.h"
-#include "program_run.h"
+#include "fresh_machine.h"
 #include "spooler_store.h"
 
 namespace {
@@ -28,29 +27,13 @@ namespace {
 namespace fs = std::filesystem;
 constexpr DWORD poison = 0xdeadbeef;
 
-class SpoolerStore : public ::testing::Test {
+class SpoolerStore : public hosttest::FreshMachine {
 protected:
-    void SetUp() override { use_version("win2000"); }
-    void TearDown() override {
-        w32h::parse_fail_rules("");
-        w32h::set_config(saved_);
-    }
-    void use_version(const char *name) {
-        w32h::Config cfg = saved_;
-        cfg.prefix = (dir_.path() / "prefix").string();
-        cfg.winver = *w32h::parse_windows_version(name);
-        w32h::set_config(cfg);
-    }
-    fs::path store() const { return dir_.path() / "prefix" / "spooler.db"; }
+    fs::path store() const { return prefix() / "spooler.db"; }
     // These bytes as the prefix's store, in place of any.
     void put_store(const std::string &bytes) {
         fs::create_directories(store().parent_path());
         std::ofstream(store(), std::ios::binary | std::ios::trunc) << bytes;
-    }
-    fs::path host(const std::string &windows_path) const { return w32h::to_host_path(windows_path); }
-    std::string driver_folder() const { return w32h::machine_folders().printer_driver; }
-    void put_driver_file(const std::string &name, const std::string &text) {
-        std::ofstream(host(driver_folder() + "\\" + name), std::ios::binary) << text;
     }
     BOOL add_driver(const char *driver, const char *data, const char *config, LPSTR dependent = nullptr) {
         DRIVER_INFO_3A info{};
@@ -77,9 +60,6 @@ protected:
         for (const auto &p : t.ports()) out.push_back(p.name + "=" + p.description);
         return out;
     }
-
-    testrun::TempDir dir_;
-    w32h::Config saved_ = w32h::config();
 };
 
 TEST_F(SpoolerStore, NewMachineHasTheLocalPorts) {
@@ -256,9 +236,9 @@ TEST_F(SpoolerStore, DamagedPageIsRefusedWhateverTheHeapHolds) {
 }
 
 TEST_F(SpoolerStore, PrefixThatCannotBeMadeFailsTheSpooler) {
-    std::ofstream(dir_.path() / "file") << "x";
+    std::ofstream(folder() / "file") << "x";
     w32h::Config cfg = w32h::config();
-    cfg.prefix = (dir_.path() / "file" / "prefix").string();
+    cfg.prefix = (folder() / "file" / "prefix").string();
     w32h::set_config(cfg);
     HANDLE printer = nullptr;
     SetLastError(poison);
