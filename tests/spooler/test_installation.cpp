@@ -6,16 +6,13 @@
 
 namespace {
 
-using hosttest::Transcript;
-using spoolertest::Box;
-using spoolertest::SpoolerProgram;
+using namespace spoolertest;
+using testrun::kSetupFailure;
 
 using Installation = SpoolerProgram;
 
 TEST_F(Installation, SilentCleanUpOnAFreshMachineShowsAndChangesNothing) {
-    Transcript transcript;
-    RunSilentCleanUp();
-    EXPECT_TRUE(boxes(transcript).empty());
+    EXPECT_EQ(Lines{}, boxes_answered("", [] { RunSilentCleanUp(); }));
     w32h::spool::Transaction t;
     EXPECT_TRUE(t.printers().empty());
     EXPECT_TRUE(t.drivers().empty());
@@ -26,9 +23,7 @@ TEST_F(Installation, SilentCleanUpOnAFreshMachineShowsAndChangesNothing) {
 // would leave it in place.
 TEST_F(Installation, SilentCleanUpDeletesThePrinterThenTheDriver) {
     install(PLATFORM_WINNT50);
-    Transcript transcript;
-    RunSilentCleanUp();
-    EXPECT_TRUE(boxes(transcript).empty());
+    EXPECT_EQ(Lines{}, boxes_answered("", [] { RunSilentCleanUp(); }));
     EXPECT_FALSE(printer());
     EXPECT_FALSE(driver());
     EXPECT_EQ(std::string(), w32h::host_leftovers());  // the printer handle was closed
@@ -90,30 +85,18 @@ TEST_F(Installation, PrinterIsLocalQueuedRawOnlyAndNotShared) {
 }
 
 TEST_F(Installation, RefusedDriverShowsMessage128WithTheSpoolersNumber) {
-    Transcript transcript;
-    {
-        hosttest::ScriptedUser user("ok\n");
-        EXPECT_EQ(0, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50));  // no files in place
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Ordane Driver setup failure", shown[0].caption);
-    EXPECT_EQ("Printer driver setup has failed for reason 2...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kSetupFailure, "Printer driver setup has failed for reason 2...", "ok")},
+              boxes_answered("ok\n", [] {
+                  EXPECT_EQ(0, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50));  // no files in place
+              }));
     EXPECT_FALSE(driver());
 }
 
 TEST_F(Installation, RefusedPrinterShowsMessage132AndKeepsTheDriver) {
     deploy_files(PLATFORM_WINNT50);
     ASSERT_EQ(1, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50));
-    Transcript transcript;
-    {
-        hosttest::ScriptedUser user("ok\n");
-        EXPECT_EQ(0, CreateLocalPrinter(nullptr, PLATFORM_WINNT50, "LPT9:"));
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Ordane Driver setup failure", shown[0].caption);
-    EXPECT_EQ("Printer setup has failed for reason 1796...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kSetupFailure, "Printer setup has failed for reason 1796...", "ok")},
+              boxes_answered("ok\n", [] { EXPECT_EQ(0, CreateLocalPrinter(nullptr, PLATFORM_WINNT50, "LPT9:")); }));
     EXPECT_FALSE(printer());
     EXPECT_TRUE(driver());
 }
@@ -121,14 +104,8 @@ TEST_F(Installation, RefusedPrinterShowsMessage132AndKeepsTheDriver) {
 TEST_F(Installation, InjectedSpoolerErrorIsShownInDecimal) {
     deploy_files(PLATFORM_WINNT50);
     ASSERT_FALSE(w32h::parse_fail_rules("AddPrinterDriverA=4294967295"));
-    Transcript transcript;
-    {
-        hosttest::ScriptedUser user("ok\n");
-        EXPECT_EQ(0, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50));
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Printer driver setup has failed for reason 4294967295...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kSetupFailure, "Printer driver setup has failed for reason 4294967295...", "ok")},
+              boxes_answered("ok\n", [] { EXPECT_EQ(0, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50)); }));
 }
 
 }  // namespace
