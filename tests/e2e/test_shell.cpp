@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "program_run.h"
+#include "program_texts.h"
 
 namespace {
 
 using testrun::box_line;
+using testrun::kSetupFailure;
 using testrun::Lines;
 using testrun::Result;
+
+const char kCompleteSetupOn[] = "Please confirm complete setup of : Ordane Driver\r\non platform : ";
 
 struct Options {
     std::vector<std::string> args;
@@ -79,12 +83,8 @@ TEST(Confirmation, EachModeAsksItsQuestionWithAnEmptyCaption) {
     for (const auto &c : cases) {
         Result r = run_setup({c.args, "no\n", {}});
         EXPECT_EQ(1, r.exit_code);
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(1u, boxes.size()) << c.text;
-        EXPECT_EQ(c.text, boxes[0]["text"].s);
-        EXPECT_EQ("", boxes[0]["caption"].s);
-        EXPECT_EQ("yesno", boxes[0]["buttons"].s);
-        EXPECT_EQ("no", boxes[0]["answer"].s);
+        EXPECT_EQ(Lines{box_line("", c.text, "no")}, r.outline({"messagebox"}));
+        EXPECT_EQ("yesno", r.of("messagebox").at(0)["buttons"].s);
     }
 }
 
@@ -104,11 +104,9 @@ TEST(Confirmation, FrenchLongestQuestionFitsWhole) {
 TEST(Confirmation, YesOnASupportedPlatformRunsTheOperationAndEndsWithOne) {
     Result r = run_setup({{"/OS=WINNT50"}, "yes\ncancel\n", {}});
     EXPECT_EQ(1, r.exit_code) << r.error_output;
-    EXPECT_EQ(
-        (Lines{"title Ordane Driver setup",
-               box_line("", "Please confirm complete setup of : Ordane Driver\r\non platform : Windows 2000", "yes"),
-               "dialog 608 S\xC3\xA9lection du Port", "end 608=0", "exit 1"}),  // one template, French
-        r.outline());
+    EXPECT_EQ((Lines{"title Ordane Driver setup", box_line("", std::string(kCompleteSetupOn) + "Windows 2000", "yes"),
+                     "dialog 608 S\xC3\xA9lection du Port", "end 608=0", "exit 1"}),  // one template, French
+              r.outline());
 }
 
 struct DetectCase {
@@ -122,10 +120,8 @@ TEST(Detection, NamesTheDetectedPlatform) {
                                 {"2.4.90", "Windows NT 4.0"}};
     for (const auto &c : cases) {
         Result r = run_setup({{}, "no\n", {{"WIN32HOST_WINVER", c.winver}}});
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(1u, boxes.size()) << c.winver;
-        EXPECT_EQ(std::string("Please confirm complete setup of : Ordane Driver\r\non platform : ") + c.name,
-                  boxes[0]["text"].s);
+        EXPECT_EQ(Lines{box_line("", std::string(kCompleteSetupOn) + c.name, "no")}, r.outline({"messagebox"}))
+            << c.winver;
     }
 }
 
@@ -138,19 +134,16 @@ TEST(Detection, UnknownVersionsAreRefusedWithTheirNumbers) {
     for (const auto &c : cases) {
         Result r = run_setup({{"/UNINSTALL"}, "ok\n", {{"WIN32HOST_WINVER", c.winver}}});
         EXPECT_EQ(1, r.exit_code);
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(1u, boxes.size()) << c.winver;
-        EXPECT_EQ(std::string("Unknown Windows version ") + c.name + "...", boxes[0]["text"].s);
-        EXPECT_EQ("Ordane Driver setup failure", boxes[0]["caption"].s);
-        EXPECT_EQ("ok", boxes[0]["buttons"].s);
+        EXPECT_EQ(Lines{box_line(kSetupFailure, std::string("Unknown Windows version ") + c.name + "...", "ok")},
+                  r.outline({"messagebox"}))
+            << c.winver;
+        EXPECT_EQ("ok", r.of("messagebox").at(0)["buttons"].s);
     }
 }
 
 TEST(Detection, APlatformNamedOnTheCommandLineIsNotCompared) {
     Result r = run_setup({{"/OS=WINNT351"}, "no\n", {{"WIN32HOST_WINVER", "win95"}}});
-    auto boxes = r.of("messagebox");
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_NE(std::string::npos, boxes[0]["text"].s.find("Windows NT 3.51"));
+    EXPECT_EQ(Lines{box_line("", std::string(kCompleteSetupOn) + "Windows NT 3.51", "no")}, r.outline({"messagebox"}));
 }
 
 TEST(Refusal, Win32sIsConfirmedThenRefused) {
@@ -160,11 +153,10 @@ TEST(Refusal, Win32sIsConfirmedThenRefused) {
         if (env.empty()) args = {"/OS=WIN32S"};
         Result r = run_setup({args, "expect Win32s sur plateforme 16 bits\nyes\nok\n", env});
         EXPECT_EQ(1, r.exit_code) << r.error_output;
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(2u, boxes.size());
-        EXPECT_EQ("We don't work yet with this Windows version...", boxes[1]["text"].s);
-        EXPECT_EQ("Ordane Driver setup failure", boxes[1]["caption"].s);
-        EXPECT_EQ("main", boxes[1]["owner"].s);
+        ASSERT_EQ(2u, r.of("messagebox").size());
+        EXPECT_EQ(box_line(kSetupFailure, "We don't work yet with this Windows version...", "ok"),
+                  r.outline({"messagebox"})[1]);
+        EXPECT_EQ("main", r.of("messagebox")[1]["owner"].s);
     }
 }
 
@@ -186,11 +178,8 @@ TEST(StartupFailure, EachFailureShowsItsMessageAndSetsTheExitCode) {
     for (const auto &c : cases) {
         Result r = run_setup({c.args, "ok\n", {{"WIN32HOST_FAIL", c.fail}}});
         EXPECT_EQ(c.exit_code, r.exit_code) << c.fail;
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(1u, boxes.size()) << c.fail;
-        EXPECT_EQ(c.text, boxes[0]["text"].s);
-        EXPECT_EQ(c.owner, boxes[0]["owner"].s);
-        EXPECT_EQ("Ordane Driver setup failure", boxes[0]["caption"].s);
+        EXPECT_EQ(Lines{box_line(kSetupFailure, c.text, "ok")}, r.outline({"messagebox"})) << c.fail;
+        EXPECT_EQ(c.owner, r.of("messagebox").at(0)["owner"].s);
     }
 }
 
