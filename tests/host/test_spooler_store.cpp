@@ -20,6 +20,7 @@
 
 #include "api.h"
 #include "fresh_machine.h"
+#include "spooler_records.h"
 #include "spooler_store.h"
 
 namespace {
@@ -36,22 +37,13 @@ protected:
         std::ofstream(store(), std::ios::binary | std::ios::trunc) << bytes;
     }
     BOOL add_driver(const char *driver, const char *data, const char *config, LPSTR dependent = nullptr) {
-        DRIVER_INFO_3A info{};
+        DRIVER_INFO_3A info = testrun::driver_record("Test Driver", driver, data, config, dependent);
         info.cVersion = 0x201;
-        info.pName = const_cast<LPSTR>("Test Driver");
-        info.pDriverPath = const_cast<LPSTR>(driver);
-        info.pDataFile = const_cast<LPSTR>(data);
-        info.pConfigFile = const_cast<LPSTR>(config);
-        info.pDependentFiles = dependent;
         return AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&info));
     }
     HANDLE add_printer(const char *name, const char *port = "LPT1:") {
-        PRINTER_INFO_2A info{};
-        info.pPrinterName = const_cast<LPSTR>(name);
-        info.pPortName = const_cast<LPSTR>(port);
-        info.pDriverName = const_cast<LPSTR>("Test Driver");
-        info.pPrintProcessor = const_cast<LPSTR>("winprint");
-        info.pDatatype = const_cast<LPSTR>("RAW");
+        PRINTER_INFO_2A info = testrun::printer_record(name, "Test Driver", port);
+        info.pDatatype = testrun::text("RAW");
         return AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
     }
     std::vector<std::string> port_names() {
@@ -63,10 +55,10 @@ protected:
 };
 
 TEST_F(SpoolerStore, NewMachineHasTheLocalPorts) {
-    EXPECT_EQ((std::vector<std::string>{"LPT1:=Local Port", "LPT2:=Local Port", "LPT3:=Local Port", "COM1:=Local Port",
-                                        "COM2:=Local Port", "COM3:=Local Port", "COM4:=Local Port",
-                                        "FILE:=Local Port"}),
-              port_names());
+    EXPECT_EQ(
+        (std::vector<std::string>{"LPT1:=Local Port", "LPT2:=Local Port", "LPT3:=Local Port", "COM1:=Local Port",
+                                  "COM2:=Local Port", "COM3:=Local Port", "COM4:=Local Port", "FILE:=Local Port"}),
+        port_names());
     EXPECT_TRUE(fs::is_regular_file(store()));
 }
 
@@ -104,8 +96,9 @@ TEST_F(SpoolerStore, Windows95KeepsDriverFilesWhereTheyAre) {
 
 TEST_F(SpoolerStore, PrinterCreationAddsTheFormsOfAnIniDataFile) {
     put_driver_file("Drv.dll", "driver");
-    put_driver_file("Data.ini", "; sizes\r\n[Printer]\r\nCard=1,1\r\n[Forms]\r\nCard=85600,53980\r\nBad=12\r\n"
-                                "Wide Label=100000,20000\r\n[Other]\r\nNot=1,2\r\n");
+    put_driver_file("Data.ini",
+                    "; sizes\r\n[Printer]\r\nCard=1,1\r\n[Forms]\r\nCard=85600,53980\r\nBad=12\r\n"
+                    "Wide Label=100000,20000\r\n[Other]\r\nNot=1,2\r\n");
     put_driver_file("Ui.dll", "ui");
     ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
     {
@@ -186,8 +179,8 @@ TEST_F(SpoolerStore, EmptyDatabaseBecomesAStoreOnlyWhenItIsWholePages) {
     fs::create_directories(store().parent_path());
     sqlite3 *db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(store().c_str(), &db));
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "PRAGMA page_size = 512; PRAGMA default_cache_size = 10; VACUUM",
-                                      nullptr, nullptr, nullptr));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "PRAGMA page_size = 512; PRAGMA default_cache_size = 10; VACUUM", nullptr,
+                                      nullptr, nullptr));
     sqlite3_close(db);
     const std::string empty = testrun::read_file(store());
     ASSERT_EQ(512u, empty.size());

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "spooler_fixture.h"
+#include "spooler_records.h"
 
 namespace {
 
@@ -109,11 +110,7 @@ TEST_F(Removal, SimpleDeletionLeavesTheDataFile) {
 
 TEST_F(Removal, DriverInUseShows148AndTheDataFileStays) {
     install(PLATFORM_WINNT50);
-    PRINTER_INFO_2A other{};
-    other.pPrinterName = const_cast<LPSTR>("Second Garnet");
-    other.pPortName = const_cast<LPSTR>("LPT2:");
-    other.pDriverName = const_cast<LPSTR>("Ordane Garnet");
-    other.pPrintProcessor = const_cast<LPSTR>("winprint");
+    PRINTER_INFO_2A other = testrun::printer_record("Second Garnet", "Ordane Garnet", "LPT2:");
     HANDLE second = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&other));
     ASSERT_NE(nullptr, second);
     ClosePrinter(second);

@@ -17,6 +17,7 @@
 #include "machine.h"
 #include "program_run.h"
 #include "spooler_crash.h"
+#include "spooler_records.h"
 
 namespace crash {
 
@@ -50,13 +51,13 @@ public:
     void recover() {
         HANDLE h = nullptr;
         PRINTER_DEFAULTSA all{nullptr, nullptr, PRINTER_ALL_ACCESS};
-        if (OpenPrinterA(const_cast<LPSTR>(kPrinter), &h, &all)) {
+        if (OpenPrinterA(testrun::text(kPrinter), &h, &all)) {
             remove_printer(h);
             close_printer(h);
         } else {
             expect_error("OpenPrinterA", ERROR_INVALID_PRINTER_NAME);
         }
-        if (DeletePrinterDriverA(nullptr, nullptr, const_cast<LPSTR>(kDriver)))
+        if (DeletePrinterDriverA(nullptr, nullptr, testrun::text(kDriver)))
             committed();
         else
             expect_error("DeletePrinterDriverA", ERROR_UNKNOWN_PRINTER_DRIVER);
@@ -65,12 +66,8 @@ public:
     // The driver and its printer; the printer's handle.
     HANDLE install() {
         add_driver();
-        PRINTER_INFO_2A info{};
-        info.pPrinterName = const_cast<LPSTR>(kPrinter);
-        info.pPortName = const_cast<LPSTR>(round_ % 2 ? "LPT1:,LPT2:" : "LPT1:");
-        info.pDriverName = const_cast<LPSTR>(kDriver);
-        info.pPrintProcessor = const_cast<LPSTR>("winprint");
-        info.pDatatype = const_cast<LPSTR>("RAW");
+        PRINTER_INFO_2A info = testrun::printer_record(kPrinter, kDriver, round_ % 2 ? "LPT1:,LPT2:" : "LPT1:");
+        info.pDatatype = testrun::text("RAW");
         HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
         must("AddPrinterA", h != nullptr);
         return h;
@@ -80,7 +77,7 @@ public:
         for (;;) {
             HANDLE h = install();
             FORM_INFO_1A form{};
-            form.pName = const_cast<LPSTR>(kUserForm);
+            form.pName = testrun::text(kUserForm);
             form.Size = {50000, 30000};
             form.ImageableArea = {0, 0, 50000, 30000};
             if (AddFormA(h, 1, reinterpret_cast<LPBYTE>(&form)))
@@ -90,7 +87,7 @@ public:
             add_driver();                                     // an upgrade in place under its printer
             remove_printer(h);
             close_printer(h);
-            must("DeletePrinterDriverA", DeletePrinterDriverA(nullptr, nullptr, const_cast<LPSTR>(kDriver)));
+            must("DeletePrinterDriverA", DeletePrinterDriverA(nullptr, nullptr, testrun::text(kDriver)));
             ++round_;
         }
     }
@@ -116,27 +113,22 @@ private:
     }
     void add_driver() {
         char dependent[] = "CrashDrv.dll\0Crash.ini\0CrashUi.dll\0";
-        DRIVER_INFO_3A info{};
+        DRIVER_INFO_3A info = testrun::driver_record(kDriver, "CrashDrv.dll", "Crash.ini", "CrashUi.dll", dependent);
         info.cVersion = 3;
-        info.pName = const_cast<LPSTR>(kDriver);
-        info.pDriverPath = const_cast<LPSTR>("CrashDrv.dll");
-        info.pDataFile = const_cast<LPSTR>("Crash.ini");
-        info.pConfigFile = const_cast<LPSTR>("CrashUi.dll");
-        info.pHelpFile = const_cast<LPSTR>("Crash.hlp");
-        info.pDependentFiles = dependent;
-        info.pDefaultDataType = const_cast<LPSTR>("RAW");
+        info.pHelpFile = testrun::text("Crash.hlp");
+        info.pDefaultDataType = testrun::text("RAW");
         must("AddPrinterDriverA", AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&info)));
     }
     // As SetupOrdane removes its printer: the user form, the printer, then
     // through the handle of the deleted printer the forms its creation added.
     void remove_printer(HANDLE h) {
-        if (DeleteFormA(h, const_cast<LPSTR>(kUserForm)))
+        if (DeleteFormA(h, testrun::text(kUserForm)))
             committed();
         else
             expect_error("DeleteFormA", ERROR_INVALID_FORM_NAME);
         must("DeletePrinter", DeletePrinter(h));
         for (const char *f : kDataForms)
-            if (DeleteFormA(h, const_cast<LPSTR>(f)))
+            if (DeleteFormA(h, testrun::text(f)))
                 committed();
             else
                 expect_error("DeleteFormA", ERROR_INVALID_FORM_NAME);
