@@ -9,7 +9,16 @@ namespace {
 using namespace spoolertest;
 using testrun::kSetupFailure;
 
-using Installation = SpoolerProgram;
+class Installation : public SpoolerProgram {
+protected:
+    // The driver a registration leaves on that Windows, its files deployed first.
+    std::optional<w32h::spool::Driver> register_on(const char *winver, LONG platform) {
+        use_version(winver);
+        deploy_files(platform);
+        EXPECT_EQ(1, RegisterPrinterDriver(nullptr, platform));
+        return driver();
+    }
+};
 
 TEST_F(Installation, SilentCleanUpOnAFreshMachineShowsAndChangesNothing) {
     EXPECT_EQ(Lines{}, boxes_answered("", [] { RunSilentCleanUp(); }));
@@ -30,10 +39,7 @@ TEST_F(Installation, SilentCleanUpDeletesThePrinterThenTheDriver) {
 }
 
 TEST_F(Installation, Windows95DriverHasItsHelpFileAndThreeDependentFiles) {
-    use_version("win95");
-    deploy_files(PLATFORM_WIN95);
-    ASSERT_EQ(1, RegisterPrinterDriver(nullptr, PLATFORM_WIN95));
-    auto d = driver();
+    auto d = register_on("win95", PLATFORM_WIN95);
     ASSERT_TRUE(d);
     const std::string folder = "C:\\WINDOWS\\SYSTEM\\";
     EXPECT_EQ("Windows 4.0", d->environment);
@@ -48,10 +54,7 @@ TEST_F(Installation, Windows95DriverHasItsHelpFileAndThreeDependentFiles) {
 }
 
 TEST_F(Installation, NtDriverHasNoHelpFileAndFiveDependentFiles) {
-    use_version("nt40");
-    deploy_files(PLATFORM_WINNT40);
-    ASSERT_EQ(1, RegisterPrinterDriver(nullptr, PLATFORM_WINNT40));
-    auto d = driver();
+    auto d = register_on("nt40", PLATFORM_WINNT40);
     ASSERT_TRUE(d);
     const std::string folder = "C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86\\2\\";
     EXPECT_EQ(folder + "PavoGI.dll", d->driver);

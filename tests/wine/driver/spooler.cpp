@@ -22,16 +22,20 @@ std::wstring FromAnsiList(const char *psz) {
     return out;
 }
 
-/* The two calls of an enumeration, the size asked for first; false, said,
- * when the second fails. */
-template <class Enumerate>
-bool EnumerateInto(const wchar_t *pszCall, std::vector<BYTE> &buffer, DWORD &nCount, Enumerate enumerate) {
-    DWORD cbNeeded = 0;
+/* One line per record of an enumeration, its two calls made (the size asked
+ * for first); 1, said, when the second fails. */
+template <class Info, class Enumerate, class Line>
+int PrintEach(const wchar_t *pszCall, Enumerate enumerate, Line line) {
+    DWORD cbNeeded = 0, nCount = 0;
     enumerate(NULL, 0, &cbNeeded, &nCount);
-    buffer.assign(cbNeeded ? cbNeeded : 1, 0);
-    if (enumerate(buffer.data(), cbNeeded, &cbNeeded, &nCount)) return true;
-    Fail(std::wstring(pszCall) + L" failed: error " + std::to_wstring(GetLastError()));
-    return false;
+    std::vector<BYTE> buffer(cbNeeded ? cbNeeded : 1);
+    if (!enumerate(buffer.data(), cbNeeded, &cbNeeded, &nCount)) {
+        Fail(std::wstring(pszCall) + L" failed: error " + std::to_wstring(GetLastError()));
+        return 1;
+    }
+    const Info *pInfo = (const Info *)buffer.data();
+    for (DWORD i = 0; i < nCount; i++) Print(line(pInfo[i]));
+    return 0;
 }
 
 }  // namespace
@@ -39,39 +43,31 @@ bool EnumerateInto(const wchar_t *pszCall, std::vector<BYTE> &buffer, DWORD &nCo
 /* One line per local printer: name, port, driver, comment, share, location,
  * print processor, data type, attributes. */
 int RunPrinters() {
-    std::vector<BYTE> buffer;
-    DWORD nCount = 0;
-    if (!EnumerateInto(L"EnumPrintersA", buffer, nCount, [](LPBYTE p, DWORD cb, LPDWORD pcbNeeded, LPDWORD pn) {
-            return EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, p, cb, pcbNeeded, pn);
-        }))
-        return 1;
-    const PRINTER_INFO_2A *pInfo = (const PRINTER_INFO_2A *)buffer.data();
-    for (DWORD i = 0; i < nCount; i++, pInfo++)
-        Print(L"printer " + FromAnsi(pInfo->pPrinterName) + L" | " + FromAnsi(pInfo->pPortName) + L" | " +
-              FromAnsi(pInfo->pDriverName) + L" | " + FromAnsi(pInfo->pComment) + L" | " + FromAnsi(pInfo->pShareName) +
-              L" | " + FromAnsi(pInfo->pLocation) + L" | " + FromAnsi(pInfo->pPrintProcessor) + L" | " +
-              FromAnsi(pInfo->pDatatype) + L" | " + Hex(pInfo->Attributes));
-    return 0;
+    auto enumerate = [](LPBYTE p, DWORD cb, LPDWORD pcbNeeded, LPDWORD pnCount) {
+        return EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, p, cb, pcbNeeded, pnCount);
+    };
+    return PrintEach<PRINTER_INFO_2A>(L"EnumPrintersA", enumerate, [](const PRINTER_INFO_2A &info) {
+        return L"printer " + FromAnsi(info.pPrinterName) + L" | " + FromAnsi(info.pPortName) + L" | " +
+               FromAnsi(info.pDriverName) + L" | " + FromAnsi(info.pComment) + L" | " + FromAnsi(info.pShareName) +
+               L" | " + FromAnsi(info.pLocation) + L" | " + FromAnsi(info.pPrintProcessor) + L" | " +
+               FromAnsi(info.pDatatype) + L" | " + Hex(info.Attributes);
+    });
 }
 
 /* One line per printer driver of the running environment: name, version,
  * environment, driver, data, configuration and help file, dependent files,
  * monitor, default data type. */
 int RunDrivers() {
-    std::vector<BYTE> buffer;
-    DWORD nCount = 0;
-    if (!EnumerateInto(L"EnumPrinterDriversA", buffer, nCount, [](LPBYTE p, DWORD cb, LPDWORD pcbNeeded, LPDWORD pn) {
-            return EnumPrinterDriversA(NULL, NULL, 3, p, cb, pcbNeeded, pn);
-        }))
-        return 1;
-    const DRIVER_INFO_3A *pInfo = (const DRIVER_INFO_3A *)buffer.data();
-    for (DWORD i = 0; i < nCount; i++, pInfo++)
-        Print(L"driver " + FromAnsi(pInfo->pName) + L" | " + std::to_wstring(pInfo->cVersion) + L" | " +
-              FromAnsi(pInfo->pEnvironment) + L" | " + FromAnsi(pInfo->pDriverPath) + L" | " +
-              FromAnsi(pInfo->pDataFile) + L" | " + FromAnsi(pInfo->pConfigFile) + L" | " + FromAnsi(pInfo->pHelpFile) +
-              L" | " + FromAnsiList(pInfo->pDependentFiles) + L" | " + FromAnsi(pInfo->pMonitorName) + L" | " +
-              FromAnsi(pInfo->pDefaultDataType));
-    return 0;
+    auto enumerate = [](LPBYTE p, DWORD cb, LPDWORD pcbNeeded, LPDWORD pnCount) {
+        return EnumPrinterDriversA(NULL, NULL, 3, p, cb, pcbNeeded, pnCount);
+    };
+    return PrintEach<DRIVER_INFO_3A>(L"EnumPrinterDriversA", enumerate, [](const DRIVER_INFO_3A &info) {
+        return L"driver " + FromAnsi(info.pName) + L" | " + std::to_wstring(info.cVersion) + L" | " +
+               FromAnsi(info.pEnvironment) + L" | " + FromAnsi(info.pDriverPath) + L" | " + FromAnsi(info.pDataFile) +
+               L" | " + FromAnsi(info.pConfigFile) + L" | " + FromAnsi(info.pHelpFile) + L" | " +
+               FromAnsiList(info.pDependentFiles) + L" | " + FromAnsi(info.pMonitorName) + L" | " +
+               FromAnsi(info.pDefaultDataType);
+    });
 }
 
 /* The printer-driver folder of the running environment, as programs get it. */
