@@ -1,10 +1,8 @@
 // test_fault_matrix.cpp - every Win32 call that SetupOrdane makes in a run made
-// to fail, one at a time: the four operations on a detected Windows 2000 and a
-// Windows 98 machine holding an earlier installation and the user's files. Each
-// run must end by itself on its answers, show that failure's message and
-// caption, exit with the right code, and keep every user file or its backup.
-// Where each call stands in the job, and what its failure must show, is in
-// fault_sites.cpp.
+// to fail in turn, on a detected Windows 2000 and a Windows 98 machine holding
+// an earlier installation and the user's files: each run must end on its
+// answers, show that failure's message (fault_sites.cpp says which), exit with
+// the right code, and keep every user file or its backup.
 #include <gtest/gtest.h>
 
 #include <algorithm>
