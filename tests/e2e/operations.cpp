@@ -4,7 +4,6 @@
 #include "operations.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 
 namespace operations {
@@ -54,12 +53,9 @@ testjson::Value Machine::spooler() const {
     if (!fs::exists(prefix())) return testjson::parse("{}");
     std::string command = std::string("env -i WIN32HOST_PREFIX=") + prefix().string() +
                           " WIN32HOST_WINVER=" + row_.winver + " " + WIN32HOST_TOOL + " spooler list";
-    FILE *pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    EXPECT_EQ(0, pipe ? pclose(pipe) : -1) << command;
-    return testjson::parse(out);
+    testrun::CommandOutput list = testrun::command_output(command);
+    EXPECT_EQ(0, list.status) << command;
+    return testjson::parse(list.out);
 }
 
 // ---- scripts and expected outlines ----

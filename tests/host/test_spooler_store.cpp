@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -36,6 +37,12 @@ protected:
         fs::create_directories(store().parent_path());
         std::ofstream(store(), std::ios::binary | std::ios::trunc) << bytes;
     }
+    // The test driver's files in the printer-driver folder.
+    void put_driver_files(const std::string &driver = "driver") {
+        put_driver_file("Drv.dll", driver);
+        put_driver_file("Data.ini", "data");
+        put_driver_file("Ui.dll", "ui");
+    }
     BOOL add_driver(const char *driver, const char *data, const char *config, LPSTR dependent = nullptr) {
         DRIVER_INFO_3A info = testrun::driver_record("Test Driver", driver, data, config, dependent);
         info.cVersion = 0x201;
@@ -52,6 +59,29 @@ protected:
         for (const auto &p : t.ports()) out.push_back(p.name + "=" + p.description);
         return out;
     }
+    // A race run in two child processes at once, each given its number; both
+    // must end with 0 (a throw ends one with 1).
+    static void expect_both_succeed(const std::function<int(int)> &race, const char *what) {
+        std::vector<pid_t> children;
+        for (int child = 0; child < 2; ++child) {
+            pid_t pid = fork();
+            if (pid == 0) {
+                int code = 1;
+                try {
+                    code = race(child);
+                } catch (...) {
+                }
+                _exit(code);
+            }
+            children.push_back(pid);
+        }
+        for (pid_t pid : children) {
+            int status = 0;
+            waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status)) << status;
+            EXPECT_EQ(0, WEXITSTATUS(status)) << what;
+        }
+    }
 };
 
 TEST_F(SpoolerStore, NewMachineHasTheLocalPorts) {
@@ -66,9 +96,7 @@ TEST_F(SpoolerStore, NtFamilyCopiesDriverFilesIntoTheVersionFolder) {
     for (const char *version : {"nt40", "win2000"}) {
         SCOPED_TRACE(version);
         use_version(version);
-        put_driver_file("Drv.dll", "driver");
-        put_driver_file("Data.ini", "data");
-        put_driver_file("Ui.dll", "ui");
+        put_driver_files();
         ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
         std::string folder = driver_folder() + (std::string(version) == "nt40" ? "\\2" : "\\3");
         w32h::spool::Transaction t;
@@ -95,11 +123,10 @@ TEST_F(SpoolerStore, Windows95KeepsDriverFilesWhereTheyAre) {
 }
 
 TEST_F(SpoolerStore, PrinterCreationAddsTheFormsOfAnIniDataFile) {
-    put_driver_file("Drv.dll", "driver");
+    put_driver_files();
     put_driver_file("Data.ini",
                     "; sizes\r\n[Printer]\r\nCard=1,1\r\n[Forms]\r\nCard=85600,53980\r\nBad=12\r\n"
                     "Wide Label=100000,20000\r\n[Other]\r\nNot=1,2\r\n");
-    put_driver_file("Ui.dll", "ui");
     ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
     {
         w32h::spool::Transaction t;
@@ -242,28 +269,16 @@ TEST_F(SpoolerStore, PrefixThatCannotBeMadeFailsTheSpooler) {
 // Two processes adding ports at once: every port arrives, none is lost.
 TEST_F(SpoolerStore, TwoProcessesShareOneStore) {
     port_names();  // the store exists before the race
-    std::vector<pid_t> children;
-    for (int child = 0; child < 2; ++child) {
-        pid_t pid = fork();
-        if (pid == 0) {
-            try {
-                for (int i = 0; i < 25; ++i) {
-                    w32h::spool::Transaction t;
-                    t.add_port({"P" + std::to_string(child) + "_" + std::to_string(i), "Test", "Local Port"});
-                    t.commit();
-                }
-            } catch (...) {
-                _exit(1);
+    expect_both_succeed(
+        [](int child) {
+            for (int i = 0; i < 25; ++i) {
+                w32h::spool::Transaction t;
+                t.add_port({"P" + std::to_string(child) + "_" + std::to_string(i), "Test", "Local Port"});
+                t.commit();
             }
-            _exit(0);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+            return 0;
+        },
+        "a child's write failed");
     EXPECT_EQ(58u, port_names().size());
 }
 
@@ -272,26 +287,15 @@ TEST_F(SpoolerStore, TwoProcessesShareOneStore) {
 // folder goes through a temporary file of its own.
 TEST_F(SpoolerStore, TwoProcessesRegisterOneDriverAtOnce) {
     const std::string big(4 << 20, 'd');
-    put_driver_file("Drv.dll", big);
-    put_driver_file("Data.ini", "data");
-    put_driver_file("Ui.dll", "ui");
+    put_driver_files(big);
     port_names();  // the store exists before the race
-    std::vector<pid_t> children;
-    for (int child = 0; child < 2; ++child) {
-        pid_t pid = fork();
-        if (pid == 0) {
+    expect_both_succeed(
+        [this](int) {
             for (int i = 0; i < 10; ++i)
-                if (!add_driver("Drv.dll", "Data.ini", "Ui.dll")) _exit(10 + static_cast<int>(GetLastError() % 100));
-            _exit(0);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status)) << status;
-        EXPECT_EQ(0, WEXITSTATUS(status)) << "a call failed with 10 + its error";
-    }
+                if (!add_driver("Drv.dll", "Data.ini", "Ui.dll")) return 10 + static_cast<int>(GetLastError() % 100);
+            return 0;
+        },
+        "a call failed with 10 + its error");
     EXPECT_EQ(big, testrun::read_file(host(driver_folder() + "\\3\\Drv.dll")));
     for (const auto &entry : fs::directory_iterator(host(driver_folder() + "\\3")))
         EXPECT_EQ(std::string::npos, entry.path().filename().string().find("spl-tmp")) << entry.path();
@@ -300,9 +304,7 @@ TEST_F(SpoolerStore, TwoProcessesRegisterOneDriverAtOnce) {
 // A process killed between its changes and its commit leaves the last
 // committed state; the rollback journal it left is undone by the next caller.
 TEST_F(SpoolerStore, ProcessKilledInsideACallLeavesTheStoreConsistent) {
-    put_driver_file("Drv.dll", "driver");
-    put_driver_file("Data.ini", "data");
-    put_driver_file("Ui.dll", "ui");
+    put_driver_files();
     ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
     pid_t pid = fork();
     if (pid == 0) {

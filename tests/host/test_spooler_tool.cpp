@@ -30,14 +30,9 @@ struct ToolRun {
 // makes (whose line discipline ends lines with "\r\n").
 ToolRun shell(const std::string &command, bool on_terminal = false) {
     std::string line = on_terminal ? "script -qec \"" + command + "\" /dev/null" : command;
-    ToolRun r;
-    FILE *pipe = popen((line + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    int status = pclose(pipe);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    testrun::CommandOutput r = testrun::command_output(line + " 2>&1");
     r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
-    return r;
+    return {WIFEXITED(r.status) ? WEXITSTATUS(r.status) : -1, r.out};
 }
 
 // The tool runs on the fixture's machine, which the test's own process sees too.

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -70,6 +71,22 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// A shell command's standard output, and its status as pclose gives it.
+struct CommandOutput {
+    int status = -1;
+    std::string out;
+};
+
+inline CommandOutput command_output(const std::string &command) {
+    CommandOutput r;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    r.status = pclose(pipe);
+    return r;
+}
 
 // The launcher from SETUPORDANE_TEST_LAUNCHER, split on blanks, with {log}
 // standing for a file of the run's own. The launcher is to write there only
