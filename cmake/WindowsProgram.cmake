@@ -27,7 +27,8 @@ target_link_libraries(SetupOrdane PRIVATE kernel32 user32 gdi32 comctl32 winspoo
 
 # The Wine test driver: a console program that answers SetupOrdane's message
 # boxes from outside and reads its resources (tests/wine/run.sh runs both).
-add_executable(wine_driver tests/wine/driver.cpp)
+file(GLOB WINE_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine/driver/*.cpp)
+add_executable(wine_driver ${WINE_DRIVER_SOURCES})
 target_compile_options(wine_driver PRIVATE -Os)
 target_link_options(wine_driver PRIVATE -static -s)
 target_link_libraries(wine_driver PRIVATE shell32 comctl32 winspool version)

@@ -10,30 +10,30 @@
 
 namespace {
 
-HGLOBAL Block() { return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 16); }
+HGLOBAL new_block() { return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 16); }
 
-bool IsFreed(HGLOBAL hBlock) {
+bool is_freed(HGLOBAL hBlock) {
     SetLastError(0xdeadbeef);
     return GlobalSize(hBlock) == 0 && GetLastError() == ERROR_INVALID_HANDLE;
 }
 
 TEST(UniqueGlobal, FreesItsBlockWhenItGoesAndOnReset) {
-    HGLOBAL hFirst = Block();
-    HGLOBAL hSecond = Block();
+    HGLOBAL hFirst = new_block();
+    HGLOBAL hSecond = new_block();
     {
         unique_global Owner(hFirst);
         Owner.reset(hFirst); /* the same block again: kept */
-        EXPECT_FALSE(IsFreed(hFirst));
+        EXPECT_FALSE(is_freed(hFirst));
         Owner.reset(hSecond);
-        EXPECT_TRUE(IsFreed(hFirst));
+        EXPECT_TRUE(is_freed(hFirst));
         EXPECT_EQ(hSecond, Owner.get());
-        EXPECT_FALSE(IsFreed(hSecond));
+        EXPECT_FALSE(is_freed(hSecond));
     }
-    EXPECT_TRUE(IsFreed(hSecond));
+    EXPECT_TRUE(is_freed(hSecond));
 }
 
 TEST(UniqueGlobal, MoveHandsOverAndReleaseGivesUp) {
-    HGLOBAL hBlock = Block();
+    HGLOBAL hBlock = new_block();
     unique_global Target;
     {
         unique_global Source(hBlock);
@@ -42,24 +42,24 @@ TEST(UniqueGlobal, MoveHandsOverAndReleaseGivesUp) {
     }
     unique_global Final(std::move(Target));
     EXPECT_FALSE(Target);
-    EXPECT_FALSE(IsFreed(hBlock));
+    EXPECT_FALSE(is_freed(hBlock));
     ASSERT_TRUE(Final);
     EXPECT_EQ(hBlock, Final.release());
     EXPECT_FALSE(Final);
-    EXPECT_FALSE(IsFreed(hBlock));
+    EXPECT_FALSE(is_freed(hBlock));
     EXPECT_EQ(nullptr, GlobalFree(hBlock));
 }
 
 TEST(ShutDown, FreesTheTargetFolders) {
-    HGLOBAL hSystem = Block();
-    HGLOBAL hDriver = Block();
+    HGLOBAL hSystem = new_block();
+    HGLOBAL hDriver = new_block();
     g_SystemFolder = hSystem;
     g_PrinterDriverFolder = hDriver;
     ShutDown(NULL);
     EXPECT_FALSE(g_SystemFolder);
     EXPECT_FALSE(g_PrinterDriverFolder);
-    EXPECT_TRUE(IsFreed(hSystem));
-    EXPECT_TRUE(IsFreed(hDriver));
+    EXPECT_TRUE(is_freed(hSystem));
+    EXPECT_TRUE(is_freed(hDriver));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 
 namespace {
 
-std::vector<std::string> Split(std::string text) {
+std::vector<std::string> split(std::string text) {
     int count = -1;
     SplitCommandLine(text.data(), nullptr, &count);
     std::vector<LPSTR> vector(static_cast<size_t>(count) + 1, nullptr);
@@ -22,27 +22,27 @@ std::vector<std::string> Split(std::string text) {
     return std::vector<std::string>(vector.begin(), vector.begin() + count);
 }
 
-RunRequest Parse(const std::string &tail) {
+RunRequest parse_tail(const std::string &tail) {
     std::string buffer = tail;
     RunRequest r{-1, -1};
     EXPECT_EQ(1, ParseOptions(buffer.data(), &r));
     return r;
 }
 
-void ExpectRequest(const std::string &tail, LONG mode, LONG platform) {
-    RunRequest r = Parse(tail);
+void expect_request(const std::string &tail, LONG mode, LONG platform) {
+    RunRequest r = parse_tail(tail);
     EXPECT_EQ(mode, r.nMode) << "tail: " << tail;
     EXPECT_EQ(platform, r.nPlatform) << "tail: " << tail;
 }
 
 TEST(SplitCommandLine, BlanksAndTabsSeparateAndRunsMakeNoEmptyTokens) {
-    EXPECT_EQ((std::vector<std::string>{"/A", "/B", "C"}), Split("  /A\t\t/B \t C  "));
-    EXPECT_TRUE(Split(" \t \t").empty());
-    EXPECT_TRUE(Split("").empty());
+    EXPECT_EQ((std::vector<std::string>{"/A", "/B", "C"}), split("  /A\t\t/B \t C  "));
+    EXPECT_TRUE(split(" \t \t").empty());
+    EXPECT_TRUE(split("").empty());
 }
 
 TEST(SplitCommandLine, QuotesAndOtherControlCharactersBelongToTheToken) {
-    EXPECT_EQ((std::vector<std::string>{"\"/UNINSTALL\"", "a\nb", "\"x", "y\""}), Split("\"/UNINSTALL\" a\nb \"x y\""));
+    EXPECT_EQ((std::vector<std::string>{"\"/UNINSTALL\"", "a\nb", "\"x", "y\""}), split("\"/UNINSTALL\" a\nb \"x y\""));
 }
 
 TEST(SplitCommandLine, CountingLeavesTheTextUnchanged) {
@@ -94,35 +94,35 @@ TEST(MatchPrefix, NeverReadsPastTheEndOfEqualTexts) {
 }
 
 TEST(ParseOptions, DefaultsToCompleteSetupOnTheDetectedPlatform) {
-    ExpectRequest("", MODE_COMPLETE_SETUP, PLATFORM_NONE);
-    ExpectRequest(" \t  \t", MODE_COMPLETE_SETUP, PLATFORM_NONE);
+    expect_request("", MODE_COMPLETE_SETUP, PLATFORM_NONE);
+    expect_request(" \t  \t", MODE_COMPLETE_SETUP, PLATFORM_NONE);
 }
 
 TEST(ParseOptions, OptionsAreCaseInsensitivePrefixes) {
-    ExpectRequest("/uninstall", MODE_COMPLETE_DELETION, PLATFORM_NONE);
-    ExpectRequest("/UNINSTALLNOW", MODE_COMPLETE_DELETION, PLATFORM_NONE);
-    ExpectRequest("/OnlyDeletePrintDevice", MODE_SIMPLE_DELETION, PLATFORM_NONE);
-    ExpectRequest("/onlyaddprintdevice", MODE_SIMPLE_SETUP, PLATFORM_NONE);
-    ExpectRequest("/os=winnt40", MODE_COMPLETE_SETUP, PLATFORM_WINNT40);
-    ExpectRequest("/OS=WINNT351\t/ONLYADDPRINTDEVICE", MODE_SIMPLE_SETUP, PLATFORM_WINNT351);
+    expect_request("/uninstall", MODE_COMPLETE_DELETION, PLATFORM_NONE);
+    expect_request("/UNINSTALLNOW", MODE_COMPLETE_DELETION, PLATFORM_NONE);
+    expect_request("/OnlyDeletePrintDevice", MODE_SIMPLE_DELETION, PLATFORM_NONE);
+    expect_request("/onlyaddprintdevice", MODE_SIMPLE_SETUP, PLATFORM_NONE);
+    expect_request("/os=winnt40", MODE_COMPLETE_SETUP, PLATFORM_WINNT40);
+    expect_request("/OS=WINNT351\t/ONLYADDPRINTDEVICE", MODE_SIMPLE_SETUP, PLATFORM_WINNT351);
 }
 
 TEST(ParseOptions, AnUnknownPlatformKeywordFallsBackToDetection) {
-    ExpectRequest("/OS=WIN95X", MODE_COMPLETE_SETUP, PLATFORM_NONE);
-    ExpectRequest("/OS=", MODE_COMPLETE_SETUP, PLATFORM_NONE);
-    ExpectRequest("/OS=WIN95 /OS=BOGUS", MODE_COMPLETE_SETUP, PLATFORM_NONE);
+    expect_request("/OS=WIN95X", MODE_COMPLETE_SETUP, PLATFORM_NONE);
+    expect_request("/OS=", MODE_COMPLETE_SETUP, PLATFORM_NONE);
+    expect_request("/OS=WIN95 /OS=BOGUS", MODE_COMPLETE_SETUP, PLATFORM_NONE);
 }
 
 TEST(ParseOptions, TheLastModeAndTheLastPlatformWin) {
-    ExpectRequest("/UNINSTALL /ONLYADDPRINTDEVICE", MODE_SIMPLE_SETUP, PLATFORM_NONE);
-    ExpectRequest("/OS=WIN98 /UNINSTALL /OS=WIN95", MODE_COMPLETE_DELETION, PLATFORM_WIN95);
+    expect_request("/UNINSTALL /ONLYADDPRINTDEVICE", MODE_SIMPLE_SETUP, PLATFORM_NONE);
+    expect_request("/OS=WIN98 /UNINSTALL /OS=WIN95", MODE_COMPLETE_DELETION, PLATFORM_WIN95);
 }
 
 TEST(ParseOptions, TheFirstUnknownTokenStopsParsingWithTheSyntaxMessage) {
-    ExpectRequest("/UNINSTALL /X /OS=WIN95", MODE_SHOW_SYNTAX, PLATFORM_NONE);
-    ExpectRequest("/OS=WIN95 \"/UNINSTALL\"", MODE_SHOW_SYNTAX, PLATFORM_NONE);
-    ExpectRequest("/OS", MODE_SHOW_SYNTAX, PLATFORM_NONE);
-    ExpectRequest("-uninstall", MODE_SHOW_SYNTAX, PLATFORM_NONE);
+    expect_request("/UNINSTALL /X /OS=WIN95", MODE_SHOW_SYNTAX, PLATFORM_NONE);
+    expect_request("/OS=WIN95 \"/UNINSTALL\"", MODE_SHOW_SYNTAX, PLATFORM_NONE);
+    expect_request("/OS", MODE_SHOW_SYNTAX, PLATFORM_NONE);
+    expect_request("-uninstall", MODE_SHOW_SYNTAX, PLATFORM_NONE);
 }
 
 TEST(ParseOptions, SurvivesARandomCommandTail) {
@@ -132,7 +132,7 @@ TEST(ParseOptions, SurvivesARandomCommandTail) {
         seed = seed * 1103515245u + 12345u;
         c = static_cast<char>(1 + (seed >> 16) % 255);
     }
-    RunRequest r = Parse(tail);
+    RunRequest r = parse_tail(tail);
     EXPECT_TRUE(r.nMode >= MODE_SHOW_SYNTAX && r.nMode <= MODE_COMPLETE_DELETION);
     EXPECT_TRUE(r.nPlatform >= 0 && r.nPlatform <= PLATFORM_NONE);
 }

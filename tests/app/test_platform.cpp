@@ -8,7 +8,7 @@
 
 namespace {
 
-std::vector<std::string> FileNames(const FileRecord *list) {
+std::vector<std::string> file_names(const FileRecord *list) {
     std::vector<std::string> names;
     for (; list && list->pszFileName; ++list) names.push_back(list->pszFileName);
     return names;
@@ -42,18 +42,18 @@ TEST(PlatformFromVersion, FollowsTheDetectionTable) {
 
 TEST(PlatformTable, ListsTheDriverFilesOfEachFamily) {
     EXPECT_EQ((std::vector<std::string>{"Pavo.drv", "Ordanef.hlp", "Ordanea.hlp"}),
-              FileNames(g_PlatformTable[PLATFORM_WIN95].pPrinterDriverFolderFiles));
+              file_names(g_PlatformTable[PLATFORM_WIN95].pPrinterDriverFolderFiles));
     EXPECT_EQ((std::vector<std::string>{"Pavo.drv", "Ordanea.hlp", "Ordanef.hlp"}),
-              FileNames(g_PlatformTable[PLATFORM_WIN98].pPrinterDriverFolderFiles));
+              file_names(g_PlatformTable[PLATFORM_WIN98].pPrinterDriverFolderFiles));
     for (int nt : {PLATFORM_WINNT351, PLATFORM_WINNT40, PLATFORM_WINNT50}) {
         EXPECT_EQ((std::vector<std::string>{"PavoUI.dll", "PavoGI.dll", "Ordane.ini", "Ordanea.hlp", "Ordanef.hlp"}),
-                  FileNames(g_PlatformTable[nt].pPrinterDriverFolderFiles));
+                  file_names(g_PlatformTable[nt].pPrinterDriverFolderFiles));
         EXPECT_STREQ("PavoGI.dll", g_PlatformTable[nt].pszDriverFile);
         EXPECT_STREQ("Ordane.ini", g_PlatformTable[nt].pszDataFile);
         EXPECT_STREQ("PavoUI.dll", g_PlatformTable[nt].pszConfigFile);
     }
     for (int p = 0; p < PLATFORM_WIN32S; ++p) {
-        EXPECT_TRUE(FileNames(g_PlatformTable[p].pSystemFolderFiles).empty());
+        EXPECT_TRUE(file_names(g_PlatformTable[p].pSystemFolderFiles).empty());
         EXPECT_NE(nullptr, g_PlatformTable[p].pSystemFolderFiles);
         EXPECT_EQ(1, g_PlatformTable[p].nSupported);
         EXPECT_EQ(0x0201u, g_PlatformTable[p].dwDriverVersion);

@@ -15,27 +15,25 @@ class ReplaceDialog : public Deployment {
 protected:
     void SetUp() override {
         Deployment::SetUp();
-        WriteHost(Target("Ordane.ini"), std::string(4096, 'i'));
-        SetModifiedTime(Target("Ordane.ini"), k19991231_235959);
-        WriteHost(Medium("Ordane.ini"), std::string(70000, 'm'));
-        SetModifiedTime(Medium("Ordane.ini"), k20000307_090503);
+        write_host(driver_file("Ordane.ini"), std::string(4096, 'i'));
+        set_modified_time(driver_file("Ordane.ini"), k19991231_235959);
+        write_host(medium("Ordane.ini"), std::string(70000, 'm'));
+        set_modified_time(medium("Ordane.ini"), k20000307_090503);
     }
-    INT_PTR Run(LONG nDefaultAnswer, const char *script) {
+    INT_PTR run_dialog(LONG nDefaultAnswer, const char *script) {
         record_ = {"Ordane.ini", "src\\", REPLACE_ASK, nDefaultAnswer, 1};
         hosttest::ScriptedUser user(script);
         return RunReplaceDialog(NULL, &record_);
     }
-    const Value &Control(int id) {
-        shown_ = Events("dialog");
+    // A control of the dialog, which must have been shown once.
+    const Value &control(int id) {
+        shown_ = transcript_->of("dialog");
         static const Value none;
-        if (shown_.size() != 1) return none;
-        for (const Value &c : shown_[0]["controls"].items)
-            if (c["id"].n == id) return c;
-        return none;
+        return shown_.size() == 1 ? testrun::control_of(shown_[0], id) : none;
     }
     // The button type in the low four bits and whether the control has the focus.
-    std::string Button(int id) {
-        const Value &c = Control(id);
+    std::string button(int id) {
+        const Value &c = control(id);
         return std::to_string(c["style"].n & BS_TYPEMASK) + (c["focus"].b ? " focus" : "");
     }
 
@@ -44,58 +42,58 @@ protected:
 };
 
 TEST_F(ReplaceDialog, ShowsTheSizeAndLocalDateOfBothFiles) {
-    EXPECT_EQ(1, Run(ANSWER_YES, "key enter\n"));
-    EXPECT_EQ("Ordane.ini", Control(IDC_FILE_NAME)["text"].s);
-    EXPECT_EQ("4096", Control(IDC_TARGET_SIZE)["text"].s);
-    EXPECT_EQ(SS_RIGHT, Control(IDC_TARGET_SIZE)["style"].n & SS_TYPEMASK);
-    EXPECT_EQ("31/12/99 23:59:59", Control(IDC_TARGET_DATE)["text"].s);
-    EXPECT_EQ("70000", Control(IDC_SOURCE_SIZE)["text"].s);
-    EXPECT_EQ("07/03/00 09:05:03", Control(IDC_SOURCE_DATE)["text"].s);
+    EXPECT_EQ(1, run_dialog(ANSWER_YES, "key enter\n"));
+    EXPECT_EQ("Ordane.ini", control(IDC_FILE_NAME)["text"].s);
+    EXPECT_EQ("4096", control(IDC_TARGET_SIZE)["text"].s);
+    EXPECT_EQ(SS_RIGHT, control(IDC_TARGET_SIZE)["style"].n & SS_TYPEMASK);
+    EXPECT_EQ("31/12/99 23:59:59", control(IDC_TARGET_DATE)["text"].s);
+    EXPECT_EQ("70000", control(IDC_SOURCE_SIZE)["text"].s);
+    EXPECT_EQ("07/03/00 09:05:03", control(IDC_SOURCE_DATE)["text"].s);
     EXPECT_EQ("Confirm file replacement...", shown_[0]["title"].s);
 }
 
 TEST_F(ReplaceDialog, DefaultAnswerYesMakesYesTheDefaultWithTheFocus) {
-    EXPECT_EQ(1, Run(ANSWER_YES, "key enter\n"));
-    EXPECT_EQ("1 focus", Button(IDC_REPLACE_YES));
-    EXPECT_EQ("0", Button(IDC_REPLACE_NO));
+    EXPECT_EQ(1, run_dialog(ANSWER_YES, "key enter\n"));
+    EXPECT_EQ("1 focus", button(IDC_REPLACE_YES));
+    EXPECT_EQ("0", button(IDC_REPLACE_NO));
 }
 
 TEST_F(ReplaceDialog, DefaultAnswerNoMakesNoTheDefaultWithTheFocus) {
-    EXPECT_EQ(0, Run(ANSWER_NO, "key enter\n"));
-    EXPECT_EQ("0", Button(IDC_REPLACE_YES));
-    EXPECT_EQ("1 focus", Button(IDC_REPLACE_NO));
+    EXPECT_EQ(0, run_dialog(ANSWER_NO, "key enter\n"));
+    EXPECT_EQ("0", button(IDC_REPLACE_YES));
+    EXPECT_EQ("1 focus", button(IDC_REPLACE_NO));
 }
 
 TEST_F(ReplaceDialog, NoDefaultAnswerLeavesTheFocusToTheSystemOnYes) {
-    EXPECT_EQ(1, Run(ANSWER_NONE, "key enter\n"));
-    EXPECT_EQ("0 focus", Button(IDC_REPLACE_YES));
-    EXPECT_EQ("0", Button(IDC_REPLACE_NO));
+    EXPECT_EQ(1, run_dialog(ANSWER_NONE, "key enter\n"));
+    EXPECT_EQ("0 focus", button(IDC_REPLACE_YES));
+    EXPECT_EQ("0", button(IDC_REPLACE_NO));
 }
 
 TEST_F(ReplaceDialog, AnUnknownDefaultAnswerSetsNoFocusAndEnterDoesNothing) {
-    EXPECT_EQ(0, Run(7, "key enter\nexpect Confirm; press 1014\n"));
-    EXPECT_EQ("0", Button(IDC_REPLACE_YES));
-    EXPECT_EQ("0", Button(IDC_REPLACE_NO));
+    EXPECT_EQ(0, run_dialog(7, "key enter\nexpect Confirm; press 1014\n"));
+    EXPECT_EQ("0", button(IDC_REPLACE_YES));
+    EXPECT_EQ("0", button(IDC_REPLACE_NO));
 }
 
 TEST_F(ReplaceDialog, EscapeIsIgnored) {
-    EXPECT_EQ(1, Run(ANSWER_NO, "key escape\nexpect Confirm; press 1013\n"));
-    EXPECT_EQ(1u, Events("enddialog").size());
+    EXPECT_EQ(1, run_dialog(ANSWER_NO, "key escape\nexpect Confirm; press 1013\n"));
+    EXPECT_EQ(1u, transcript_->of("enddialog").size());
 }
 
 TEST_F(ReplaceDialog, UnknownFactsEndItBeforeItIsShown) {
-    fs::remove(Medium("Ordane.ini"));
-    EXPECT_EQ(-1, Run(ANSWER_YES, ""));
-    fs::remove(Target("Ordane.ini"));
-    WriteHost(Medium("Ordane.ini"), "back");
-    EXPECT_EQ(-1, Run(ANSWER_YES, ""));
+    fs::remove(medium("Ordane.ini"));
+    EXPECT_EQ(-1, run_dialog(ANSWER_YES, ""));
+    fs::remove(driver_file("Ordane.ini"));
+    write_host(medium("Ordane.ini"), "back");
+    EXPECT_EQ(-1, run_dialog(ANSWER_YES, ""));
     {
         hosttest::ScriptedUser user("");
         EXPECT_EQ(-1, RunReplaceDialog(NULL, NULL));
     }
-    EXPECT_TRUE(Events("dialog").empty());
-    EXPECT_EQ(3u, Events("enddialog").size());
-    EXPECT_TRUE(Events("messagebox").empty());
+    EXPECT_TRUE(transcript_->of("dialog").empty());
+    EXPECT_EQ(3u, transcript_->of("enddialog").size());
+    EXPECT_TRUE(transcript_->of("messagebox").empty());
 }
 
 TEST(CentreWindow, AWindowWiderThanTheScreenGoesToMinusOne) {

@@ -4,10 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "program_run.h"
+#include "program_texts.h"
 
 namespace {
 
+using testrun::box_line;
+using testrun::kSetupFailure;
+using testrun::Lines;
 using testrun::Result;
+
+const char kCompleteSetupOn[] = "Please confirm complete setup of : Ordane Driver\r\non platform : ";
 
 struct Options {
     std::vector<std::string> args;
@@ -15,7 +21,7 @@ struct Options {
     std::map<std::string, std::string> env;
 };
 
-Result RunSetup(const Options &o) {
+Result run_setup(const Options &o) {
     testrun::Run run;
     run.program = SETUPORDANE_EXE;
     run.folder = SETUPORDANE_MEDIUM;
@@ -25,7 +31,7 @@ Result RunSetup(const Options &o) {
     return testrun::run_program(run);
 }
 
-size_t Characters(const std::string &utf8) {
+size_t characters(const std::string &utf8) {
     size_t n = 0;
     for (unsigned char c : utf8) n += (c & 0xC0) != 0x80;
     return n;
@@ -37,24 +43,23 @@ const char *kSyntaxEnglish =
     "\r\n\tWIN95\r\n\tWIN98\r\n\tWINNT351\r\n\tWINNT40\r\n\tWINNT50\r\n\tWIN32S";
 
 TEST(Syntax, AnUnknownOptionShowsTheSyntaxAndEndsWithOne) {
-    Result r = RunSetup({{"/UNINSTALL", "/X", "/OS=WIN95"}, "expect WINNT351\nok\n", {}});
+    Result r = run_setup({{"/UNINSTALL", "/X", "/OS=WIN95"}, "expect WINNT351\nok\n", {}});
     ASSERT_EQ(1, r.exit_code) << r.error_output;
+    EXPECT_EQ((Lines{"title Ordane Driver setup", box_line("Command syntax", kSyntaxEnglish, "ok"), "exit 1"}),
+              r.outline());
     auto boxes = r.of("messagebox");
     ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ("Command syntax", boxes[0]["caption"].s);
-    EXPECT_EQ(kSyntaxEnglish, boxes[0]["text"].s);
-    EXPECT_EQ(247u, Characters(boxes[0]["text"].s));
+    EXPECT_EQ(247u, characters(boxes[0]["text"].s));
     EXPECT_EQ("main", boxes[0]["owner"].s);
     EXPECT_EQ("ok", boxes[0]["buttons"].s);
-    EXPECT_EQ((std::vector<std::string>{"title", "messagebox", "exit"}), r.kinds());
 }
 
 TEST(Syntax, FrenchTextIs243Characters) {
-    Result r = RunSetup({{"\"/UNINSTALL\""}, "ok\n", {{"LANG", "fr_FR.UTF-8"}}});
+    Result r = run_setup({{"\"/UNINSTALL\""}, "ok\n", {{"LANG", "fr_FR.UTF-8"}}});
     auto boxes = r.of("messagebox");
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("Syntaxe de la commande", boxes[0]["caption"].s);
-    EXPECT_EQ(243u, Characters(boxes[0]["text"].s));
+    EXPECT_EQ(243u, characters(boxes[0]["text"].s));
     EXPECT_NE(std::string::npos, boxes[0]["text"].s.find("o\xC3\xB9 version peut prendre les valeurs :\r\n\tWIN95"));
 }
 
@@ -76,23 +81,19 @@ TEST(Confirmation, EachModeAsksItsQuestionWithAnEmptyCaption) {
          "print device...)"},
     };
     for (const auto &c : cases) {
-        Result r = RunSetup({c.args, "no\n", {}});
+        Result r = run_setup({c.args, "no\n", {}});
         EXPECT_EQ(1, r.exit_code);
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(1u, boxes.size()) << c.text;
-        EXPECT_EQ(c.text, boxes[0]["text"].s);
-        EXPECT_EQ("", boxes[0]["caption"].s);
-        EXPECT_EQ("yesno", boxes[0]["buttons"].s);
-        EXPECT_EQ("no", boxes[0]["answer"].s);
+        EXPECT_EQ(Lines{box_line("", c.text, "no")}, r.outline({"messagebox"}));
+        EXPECT_EQ("yesno", r.of("messagebox").at(0)["buttons"].s);
     }
 }
 
 TEST(Confirmation, FrenchLongestQuestionFitsWhole) {
-    Result r = RunSetup({{"/OS=WIN32S", "/ONLYDELETEPRINTDEVICE"}, "no\n", {{"LC_ALL", "fr_FR.UTF-8"}}});
+    Result r = run_setup({{"/OS=WIN32S", "/ONLYDELETEPRINTDEVICE"}, "no\n", {{"LC_ALL", "fr_FR.UTF-8"}}});
     auto boxes = r.of("messagebox");
     ASSERT_EQ(1u, boxes.size());
     std::string text = boxes[0]["text"].s;
-    EXPECT_EQ(212u, Characters(text));
+    EXPECT_EQ(212u, characters(text));
     EXPECT_EQ(0u, text.rfind("Confirmez la suppression simple de : Driver Ordane\r\nsur plateforme : Win32s sur "
                              "plateforme 16 bits\r\n",
                              0));
@@ -101,9 +102,11 @@ TEST(Confirmation, FrenchLongestQuestionFitsWhole) {
 }
 
 TEST(Confirmation, YesOnASupportedPlatformRunsTheOperationAndEndsWithOne) {
-    Result r = RunSetup({{"/OS=WINNT50"}, "yes\ncancel\n", {}});
+    Result r = run_setup({{"/OS=WINNT50"}, "yes\ncancel\n", {}});
     EXPECT_EQ(1, r.exit_code) << r.error_output;
-    EXPECT_EQ((std::vector<std::string>{"title", "messagebox", "dialog", "enddialog", "exit"}), r.kinds());
+    EXPECT_EQ((Lines{"title Ordane Driver setup", box_line("", std::string(kCompleteSetupOn) + "Windows 2000", "yes"),
+                     "dialog 608 S\xC3\xA9lection du Port", "end 608=0", "exit 1"}),  // one template, French
+              r.outline());
 }
 
 struct DetectCase {
@@ -116,11 +119,9 @@ TEST(Detection, NamesTheDetectedPlatform) {
                                 {"win2000", "Windows 2000"}, {"winxp", "Windows 2000"}, {"2.5.2", "Windows 2000"},
                                 {"2.4.90", "Windows NT 4.0"}};
     for (const auto &c : cases) {
-        Result r = RunSetup({{}, "no\n", {{"WIN32HOST_WINVER", c.winver}}});
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(1u, boxes.size()) << c.winver;
-        EXPECT_EQ(std::string("Please confirm complete setup of : Ordane Driver\r\non platform : ") + c.name,
-                  boxes[0]["text"].s);
+        Result r = run_setup({{}, "no\n", {{"WIN32HOST_WINVER", c.winver}}});
+        EXPECT_EQ(Lines{box_line("", std::string(kCompleteSetupOn) + c.name, "no")}, r.outline({"messagebox"}))
+            << c.winver;
     }
 }
 
@@ -131,21 +132,18 @@ TEST(Detection, UnknownVersionsAreRefusedWithTheirNumbers) {
                                 {"1.4.3", "(1 / 4.3)"},
                                 {"3.4.0", "(3 / 4.0)"}};
     for (const auto &c : cases) {
-        Result r = RunSetup({{"/UNINSTALL"}, "ok\n", {{"WIN32HOST_WINVER", c.winver}}});
+        Result r = run_setup({{"/UNINSTALL"}, "ok\n", {{"WIN32HOST_WINVER", c.winver}}});
         EXPECT_EQ(1, r.exit_code);
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(1u, boxes.size()) << c.winver;
-        EXPECT_EQ(std::string("Unknown Windows version ") + c.name + "...", boxes[0]["text"].s);
-        EXPECT_EQ("Ordane Driver setup failure", boxes[0]["caption"].s);
-        EXPECT_EQ("ok", boxes[0]["buttons"].s);
+        EXPECT_EQ(Lines{box_line(kSetupFailure, std::string("Unknown Windows version ") + c.name + "...", "ok")},
+                  r.outline({"messagebox"}))
+            << c.winver;
+        EXPECT_EQ("ok", r.of("messagebox").at(0)["buttons"].s);
     }
 }
 
 TEST(Detection, APlatformNamedOnTheCommandLineIsNotCompared) {
-    Result r = RunSetup({{"/OS=WINNT351"}, "no\n", {{"WIN32HOST_WINVER", "win95"}}});
-    auto boxes = r.of("messagebox");
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_NE(std::string::npos, boxes[0]["text"].s.find("Windows NT 3.51"));
+    Result r = run_setup({{"/OS=WINNT351"}, "no\n", {{"WIN32HOST_WINVER", "win95"}}});
+    EXPECT_EQ(Lines{box_line("", std::string(kCompleteSetupOn) + "Windows NT 3.51", "no")}, r.outline({"messagebox"}));
 }
 
 TEST(Refusal, Win32sIsConfirmedThenRefused) {
@@ -153,13 +151,12 @@ TEST(Refusal, Win32sIsConfirmedThenRefused) {
          {std::map<std::string, std::string>{{"WIN32HOST_WINVER", "win32s"}}, std::map<std::string, std::string>{}}) {
         std::vector<std::string> args;
         if (env.empty()) args = {"/OS=WIN32S"};
-        Result r = RunSetup({args, "expect Win32s sur plateforme 16 bits\nyes\nok\n", env});
+        Result r = run_setup({args, "expect Win32s sur plateforme 16 bits\nyes\nok\n", env});
         EXPECT_EQ(1, r.exit_code) << r.error_output;
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(2u, boxes.size());
-        EXPECT_EQ("We don't work yet with this Windows version...", boxes[1]["text"].s);
-        EXPECT_EQ("Ordane Driver setup failure", boxes[1]["caption"].s);
-        EXPECT_EQ("main", boxes[1]["owner"].s);
+        ASSERT_EQ(2u, r.of("messagebox").size());
+        EXPECT_EQ(box_line(kSetupFailure, "We don't work yet with this Windows version...", "ok"),
+                  r.outline({"messagebox"})[1]);
+        EXPECT_EQ("main", r.of("messagebox")[1]["owner"].s);
     }
 }
 
@@ -179,24 +176,21 @@ TEST(StartupFailure, EachFailureShowsItsMessageAndSetsTheExitCode) {
         {"GetVersionExA", {}, "Cannot get which Windows version is installed on this computer...", "main", 1},
     };
     for (const auto &c : cases) {
-        Result r = RunSetup({c.args, "ok\n", {{"WIN32HOST_FAIL", c.fail}}});
+        Result r = run_setup({c.args, "ok\n", {{"WIN32HOST_FAIL", c.fail}}});
         EXPECT_EQ(c.exit_code, r.exit_code) << c.fail;
-        auto boxes = r.of("messagebox");
-        ASSERT_EQ(1u, boxes.size()) << c.fail;
-        EXPECT_EQ(c.text, boxes[0]["text"].s);
-        EXPECT_EQ(c.owner, boxes[0]["owner"].s);
-        EXPECT_EQ("Ordane Driver setup failure", boxes[0]["caption"].s);
+        EXPECT_EQ(Lines{box_line(kSetupFailure, c.text, "ok")}, r.outline({"messagebox"})) << c.fail;
+        EXPECT_EQ(c.owner, r.of("messagebox").at(0)["owner"].s);
     }
 }
 
 TEST(StartupFailure, NoArgumentVectorIsNeededForAnEmptyTail) {
-    Result r = RunSetup({{}, "no\n", {{"WIN32HOST_FAIL", "GlobalAlloc"}}});
+    Result r = run_setup({{}, "no\n", {{"WIN32HOST_FAIL", "GlobalAlloc"}}});
     EXPECT_EQ(1, r.exit_code);
     EXPECT_EQ("yesno", r.of("messagebox").at(0)["buttons"].s);
 }
 
 TEST(StartupFailure, WithoutTheTimerTheWindowWaitsUntilClosed) {
-    Result r = RunSetup({{"/X"}, "expect Ordane Driver setup\nclose\n", {{"WIN32HOST_FAIL", "SetTimer"}}});
+    Result r = run_setup({{"/X"}, "expect Ordane Driver setup\nclose\n", {{"WIN32HOST_FAIL", "SetTimer"}}});
     EXPECT_EQ(1, r.exit_code) << r.error_output;
     EXPECT_TRUE(r.of("messagebox").empty());
 }
@@ -211,19 +205,19 @@ TEST(CommandLine, TheProgramNameIsCutByWindowsRule) {
                  {"SetupOrdane.exe \x01\x02 /X", "Command syntax"},
                  {"", ""}};
     for (const auto &c : cases) {
-        Result r = RunSetup({{}, "key enter\n", {{"WIN32HOST_CMDLINE", c.line}}});
+        Result r = run_setup({{}, "key enter\n", {{"WIN32HOST_CMDLINE", c.line}}});
         ASSERT_FALSE(r.of("messagebox").empty()) << c.line;
         EXPECT_EQ(c.expected_caption, r.of("messagebox")[0]["caption"].s) << c.line;
     }
 }
 
 TEST(MessageBoxKeys, EscapeDoesNothingInAYesNoBoxAndEnterAnswersItsFirstButton) {
-    Result r = RunSetup({{"/OS=WIN95"}, "key escape\nkey enter\n", {}});
+    Result r = run_setup({{"/OS=WIN95"}, "key escape\nkey enter\n", {}});
     ASSERT_EQ(1u, r.of("messagebox").size());
     EXPECT_EQ("yes", r.of("messagebox")[0]["answer"].s);
-    Result ok = RunSetup({{"/X"}, "key escape\n", {}});
+    Result ok = run_setup({{"/X"}, "key escape\n", {}});
     EXPECT_EQ("ok", ok.of("messagebox").at(0)["answer"].s);
-    Result tabbed = RunSetup({{"/OS=WIN95"}, "key tab; key enter\n", {}});
+    Result tabbed = run_setup({{"/OS=WIN95"}, "key tab; key enter\n", {}});
     EXPECT_EQ("no", tabbed.of("messagebox").at(0)["answer"].s);
 }
 
@@ -234,7 +228,7 @@ TEST(BadInput, ARandomCommandTailDoesNotCrash) {
         seed = seed * 1664525u + 1013904223u;
         line += static_cast<char>(1 + (seed >> 24) % 255);
     }
-    Result r = RunSetup({{}, "ok\nno\nok\n", {{"WIN32HOST_CMDLINE", line}}});
+    Result r = run_setup({{}, "ok\nno\nok\n", {{"WIN32HOST_CMDLINE", line}}});
     EXPECT_EQ(1, r.exit_code) << r.error_output;
     EXPECT_FALSE(r.of("messagebox").empty());
 }
@@ -246,7 +240,7 @@ TEST(BadInput, HostConfigurationErrorsExitWithThreeAndOneLine) {
         {{"WIN32HOST_CLOCK", "fast"}},         {{"WIN32HOST_FAIL", "NoSuchFunction"}},
         {{"WIN32HOST_FAIL", "GlobalAlloc#0"}}, {{"WIN32HOST_SCREEN", "1024"}}};
     for (const auto &env : envs) {
-        Result r = RunSetup({{}, "no\n", env});
+        Result r = run_setup({{}, "no\n", env});
         EXPECT_EQ(3, r.exit_code) << env.begin()->second;
         EXPECT_EQ(1, std::count(r.error_output.begin(), r.error_output.end(), '\n')) << r.error_output;
         EXPECT_NE(std::string::npos, r.error_output.find(env.begin()->first)) << r.error_output;
@@ -256,7 +250,7 @@ TEST(BadInput, HostConfigurationErrorsExitWithThreeAndOneLine) {
 
 TEST(BadInput, AMalformedScriptFailsBeforeAnythingRuns) {
     for (const char *script : {"no\nfrob\n", "press x\n", "key f1\n", "select\n", "yes please\n"}) {
-        Result r = RunSetup({{}, script, {}});
+        Result r = run_setup({{}, script, {}});
         EXPECT_EQ(3, r.exit_code) << script;
         EXPECT_TRUE(r.of("title").empty()) << script;
         EXPECT_NE(std::string::npos, r.error_output.find("line")) << r.error_output;
@@ -264,7 +258,7 @@ TEST(BadInput, AMalformedScriptFailsBeforeAnythingRuns) {
 }
 
 TEST(BadInput, AScriptThatRunsOutNamesWhatWaits) {
-    Result r = RunSetup({{"/X"}, "# only a comment\n\n", {}});
+    Result r = run_setup({{"/X"}, "# only a comment\n\n", {}});
     EXPECT_EQ(3, r.exit_code);
     EXPECT_NE(std::string::npos, r.error_output.find("message box \"Command syntax\"")) << r.error_output;
     EXPECT_EQ(1, std::count(r.error_output.begin(), r.error_output.end(), '\n'));
@@ -272,13 +266,13 @@ TEST(BadInput, AScriptThatRunsOutNamesWhatWaits) {
 }
 
 TEST(BadInput, AFailedExpectationStopsTheRun) {
-    Result r = RunSetup({{"/X"}, "expect Windows 95\nok\n", {}});
+    Result r = run_setup({{"/X"}, "expect Windows 95\nok\n", {}});
     EXPECT_EQ(3, r.exit_code);
     EXPECT_NE(std::string::npos, r.error_output.find("expected \"Windows 95\"")) << r.error_output;
 }
 
 TEST(BadInput, AnswersThatTheBoxDoesNotOfferAreErrors) {
-    Result r = RunSetup({{"/X"}, "yes\n", {}});
+    Result r = run_setup({{"/X"}, "yes\n", {}});
     EXPECT_EQ(3, r.exit_code);
     EXPECT_NE(std::string::npos, r.error_output.find("no button 6")) << r.error_output;
 }

@@ -13,14 +13,15 @@
 
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "api.h"
-#include "machine.h"
-#include "program_run.h"
+#include "fresh_machine.h"
+#include "spooler_records.h"
 #include "spooler_store.h"
 
 namespace {
@@ -28,47 +29,28 @@ namespace {
 namespace fs = std::filesystem;
 constexpr DWORD poison = 0xdeadbeef;
 
-class SpoolerStore : public ::testing::Test {
+class SpoolerStore : public hosttest::FreshMachine {
 protected:
-    void SetUp() override { use_version("win2000"); }
-    void TearDown() override {
-        w32h::parse_fail_rules("");
-        w32h::set_config(saved_);
-    }
-    void use_version(const char *name) {
-        w32h::Config cfg = saved_;
-        cfg.prefix = (dir_.path() / "prefix").string();
-        cfg.winver = *w32h::parse_windows_version(name);
-        w32h::set_config(cfg);
-    }
-    fs::path store() const { return dir_.path() / "prefix" / "spooler.db"; }
+    fs::path store() const { return prefix() / "spooler.db"; }
     // These bytes as the prefix's store, in place of any.
     void put_store(const std::string &bytes) {
         fs::create_directories(store().parent_path());
         std::ofstream(store(), std::ios::binary | std::ios::trunc) << bytes;
     }
-    fs::path host(const std::string &windows_path) const { return w32h::to_host_path(windows_path); }
-    std::string driver_folder() const { return w32h::machine_folders().printer_driver; }
-    void put_driver_file(const std::string &name, const std::string &text) {
-        std::ofstream(host(driver_folder() + "\\" + name), std::ios::binary) << text;
+    // The test driver's files in the printer-driver folder.
+    void put_driver_files(const std::string &driver = "driver") {
+        put_driver_file("Drv.dll", driver);
+        put_driver_file("Data.ini", "data");
+        put_driver_file("Ui.dll", "ui");
     }
     BOOL add_driver(const char *driver, const char *data, const char *config, LPSTR dependent = nullptr) {
-        DRIVER_INFO_3A info{};
+        DRIVER_INFO_3A info = testrun::driver_record("Test Driver", driver, data, config, dependent);
         info.cVersion = 0x201;
-        info.pName = const_cast<LPSTR>("Test Driver");
-        info.pDriverPath = const_cast<LPSTR>(driver);
-        info.pDataFile = const_cast<LPSTR>(data);
-        info.pConfigFile = const_cast<LPSTR>(config);
-        info.pDependentFiles = dependent;
         return AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&info));
     }
     HANDLE add_printer(const char *name, const char *port = "LPT1:") {
-        PRINTER_INFO_2A info{};
-        info.pPrinterName = const_cast<LPSTR>(name);
-        info.pPortName = const_cast<LPSTR>(port);
-        info.pDriverName = const_cast<LPSTR>("Test Driver");
-        info.pPrintProcessor = const_cast<LPSTR>("winprint");
-        info.pDatatype = const_cast<LPSTR>("RAW");
+        PRINTER_INFO_2A info = testrun::printer_record(name, "Test Driver", port);
+        info.pDatatype = testrun::text("RAW");
         return AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
     }
     std::vector<std::string> port_names() {
@@ -77,16 +59,36 @@ protected:
         for (const auto &p : t.ports()) out.push_back(p.name + "=" + p.description);
         return out;
     }
-
-    testrun::TempDir dir_;
-    w32h::Config saved_ = w32h::config();
+    // A race run in two child processes at once, each given its number; both
+    // must end with 0 (a throw ends one with 1).
+    static void expect_both_succeed(const std::function<int(int)> &race, const char *what) {
+        std::vector<pid_t> children;
+        for (int child = 0; child < 2; ++child) {
+            pid_t pid = fork();
+            if (pid == 0) {
+                int code = 1;
+                try {
+                    code = race(child);
+                } catch (...) {
+                }
+                _exit(code);
+            }
+            children.push_back(pid);
+        }
+        for (pid_t pid : children) {
+            int status = 0;
+            waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status)) << status;
+            EXPECT_EQ(0, WEXITSTATUS(status)) << what;
+        }
+    }
 };
 
 TEST_F(SpoolerStore, NewMachineHasTheLocalPorts) {
-    EXPECT_EQ((std::vector<std::string>{"LPT1:=Local Port", "LPT2:=Local Port", "LPT3:=Local Port", "COM1:=Local Port",
-                                        "COM2:=Local Port", "COM3:=Local Port", "COM4:=Local Port",
-                                        "FILE:=Local Port"}),
-              port_names());
+    EXPECT_EQ(
+        (std::vector<std::string>{"LPT1:=Local Port", "LPT2:=Local Port", "LPT3:=Local Port", "COM1:=Local Port",
+                                  "COM2:=Local Port", "COM3:=Local Port", "COM4:=Local Port", "FILE:=Local Port"}),
+        port_names());
     EXPECT_TRUE(fs::is_regular_file(store()));
 }
 
@@ -94,9 +96,7 @@ TEST_F(SpoolerStore, NtFamilyCopiesDriverFilesIntoTheVersionFolder) {
     for (const char *version : {"nt40", "win2000"}) {
         SCOPED_TRACE(version);
         use_version(version);
-        put_driver_file("Drv.dll", "driver");
-        put_driver_file("Data.ini", "data");
-        put_driver_file("Ui.dll", "ui");
+        put_driver_files();
         ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
         std::string folder = driver_folder() + (std::string(version) == "nt40" ? "\\2" : "\\3");
         w32h::spool::Transaction t;
@@ -123,13 +123,12 @@ TEST_F(SpoolerStore, Windows95KeepsDriverFilesWhereTheyAre) {
 }
 
 TEST_F(SpoolerStore, PrinterCreationAddsTheFormsOfAnIniDataFile) {
-    put_driver_file("Drv.dll", "driver");
+    put_driver_files();
     // Sizes that are not whole numbers of thousandths of a millimetre fitting
     // 32 bits, or not above 0, name no form.
     put_driver_file("Data.ini", "; sizes\r\n[Printer]\r\nCard=1,1\r\n[Forms]\r\nCard=85600,53980\r\nBad=12\r\n"
                                 "Huge=99999999999999999999,1\r\nOver=2147483648,5\r\nNegative=-5,1\r\nWords=ten,2\r\n"
                                 "Max=2147483647,1\r\nWide Label=100000,20000\r\n[Other]\r\nNot=1,2\r\n");
-    put_driver_file("Ui.dll", "ui");
     ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
     {
         w32h::spool::Transaction t;
@@ -211,8 +210,8 @@ TEST_F(SpoolerStore, EmptyDatabaseBecomesAStoreOnlyWhenItIsWholePages) {
     fs::create_directories(store().parent_path());
     sqlite3 *db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(store().c_str(), &db));
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "PRAGMA page_size = 512; PRAGMA default_cache_size = 10; VACUUM",
-                                      nullptr, nullptr, nullptr));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "PRAGMA page_size = 512; PRAGMA default_cache_size = 10; VACUUM", nullptr,
+                                      nullptr, nullptr));
     sqlite3_close(db);
     const std::string empty = testrun::read_file(store());
     ASSERT_EQ(512u, empty.size());
@@ -261,9 +260,9 @@ TEST_F(SpoolerStore, DamagedPageIsRefusedWhateverTheHeapHolds) {
 }
 
 TEST_F(SpoolerStore, PrefixThatCannotBeMadeFailsTheSpooler) {
-    std::ofstream(dir_.path() / "file") << "x";
+    std::ofstream(folder() / "file") << "x";
     w32h::Config cfg = w32h::config();
-    cfg.prefix = (dir_.path() / "file" / "prefix").string();
+    cfg.prefix = (folder() / "file" / "prefix").string();
     w32h::set_config(cfg);
     HANDLE printer = nullptr;
     SetLastError(poison);
@@ -274,28 +273,16 @@ TEST_F(SpoolerStore, PrefixThatCannotBeMadeFailsTheSpooler) {
 // Two processes adding ports at once: every port arrives, none is lost.
 TEST_F(SpoolerStore, TwoProcessesShareOneStore) {
     port_names();  // the store exists before the race
-    std::vector<pid_t> children;
-    for (int child = 0; child < 2; ++child) {
-        pid_t pid = fork();
-        if (pid == 0) {
-            try {
-                for (int i = 0; i < 25; ++i) {
-                    w32h::spool::Transaction t;
-                    t.add_port({"P" + std::to_string(child) + "_" + std::to_string(i), "Test", "Local Port"});
-                    t.commit();
-                }
-            } catch (...) {
-                _exit(1);
+    expect_both_succeed(
+        [](int child) {
+            for (int i = 0; i < 25; ++i) {
+                w32h::spool::Transaction t;
+                t.add_port({"P" + std::to_string(child) + "_" + std::to_string(i), "Test", "Local Port"});
+                t.commit();
             }
-            _exit(0);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+            return 0;
+        },
+        "a child's write failed");
     EXPECT_EQ(58u, port_names().size());
 }
 
@@ -304,26 +291,15 @@ TEST_F(SpoolerStore, TwoProcessesShareOneStore) {
 // folder goes through a temporary file of its own.
 TEST_F(SpoolerStore, TwoProcessesRegisterOneDriverAtOnce) {
     const std::string big(4 << 20, 'd');
-    put_driver_file("Drv.dll", big);
-    put_driver_file("Data.ini", "data");
-    put_driver_file("Ui.dll", "ui");
+    put_driver_files(big);
     port_names();  // the store exists before the race
-    std::vector<pid_t> children;
-    for (int child = 0; child < 2; ++child) {
-        pid_t pid = fork();
-        if (pid == 0) {
+    expect_both_succeed(
+        [this](int) {
             for (int i = 0; i < 10; ++i)
-                if (!add_driver("Drv.dll", "Data.ini", "Ui.dll")) _exit(10 + static_cast<int>(GetLastError() % 100));
-            _exit(0);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status)) << status;
-        EXPECT_EQ(0, WEXITSTATUS(status)) << "a call failed with 10 + its error";
-    }
+                if (!add_driver("Drv.dll", "Data.ini", "Ui.dll")) return 10 + static_cast<int>(GetLastError() % 100);
+            return 0;
+        },
+        "a call failed with 10 + its error");
     EXPECT_EQ(big, testrun::read_file(host(driver_folder() + "\\3\\Drv.dll")));
     for (const auto &entry : fs::directory_iterator(host(driver_folder() + "\\3")))
         EXPECT_EQ(std::string::npos, entry.path().filename().string().find("spl-tmp")) << entry.path();
@@ -332,9 +308,7 @@ TEST_F(SpoolerStore, TwoProcessesRegisterOneDriverAtOnce) {
 // A process killed between its changes and its commit leaves the last
 // committed state; the rollback journal it left is undone by the next caller.
 TEST_F(SpoolerStore, ProcessKilledInsideACallLeavesTheStoreConsistent) {
-    put_driver_file("Drv.dll", "driver");
-    put_driver_file("Data.ini", "data");
-    put_driver_file("Ui.dll", "ui");
+    put_driver_files();
     ASSERT_TRUE(add_driver("Drv.dll", "Data.ini", "Ui.dll"));
     pid_t pid = fork();
     if (pid == 0) {

@@ -15,10 +15,8 @@
 
 #include <fstream>
 
-#include "host.h"
-#include "json.h"
-#include "machine.h"
-#include "program_run.h"
+#include "fresh_machine.h"
+#include "spooler_records.h"
 
 namespace {
 
@@ -32,19 +30,15 @@ struct ToolRun {
 // makes (whose line discipline ends lines with "\r\n").
 ToolRun shell(const std::string &command, bool on_terminal = false) {
     std::string line = on_terminal ? "script -qec \"" + command + "\" /dev/null" : command;
-    ToolRun r;
-    FILE *pipe = popen((line + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    int status = pclose(pipe);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    testrun::CommandOutput r = testrun::command_output(line + " 2>&1");
     r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
-    return r;
+    return {WIFEXITED(r.status) ? WEXITSTATUS(r.status) : -1, r.out};
 }
 
-class SpoolerTool : public ::testing::Test {
+// The tool runs on the fixture's machine, which the test's own process sees too.
+class SpoolerTool : public hosttest::FreshMachine {
 protected:
-    std::filesystem::path prefix() const { return dir_.path() / "prefix"; }
+    SpoolerTool() : FreshMachine("nt40") {}
     ToolRun tool(const std::string &arguments, bool on_terminal = false) {
         return shell(
             "WIN32HOST_PREFIX='" + prefix().string() + "' WIN32HOST_WINVER=nt40 '" WIN32HOST_TOOL "' " + arguments,
@@ -56,7 +50,6 @@ protected:
         EXPECT_EQ(0, r.code) << r.out;
         return testjson::parse(r.out);
     }
-    testrun::TempDir dir_;
 };
 
 // A machine that `win32host path` made has no spooler store yet: it lists
@@ -96,33 +89,17 @@ TEST_F(SpoolerTool, AddsAndRemovesPortsAndForms) {
 // A driver and a printer put in through the API of this process show in the
 // listing of another, with the paths the spooler reports.
 TEST_F(SpoolerTool, ListsDriversAndPrintersAsTheSpoolerReportsThem) {
-    w32h::Config saved = w32h::config(), cfg = saved;
-    cfg.prefix = (dir_.path() / "prefix").string();
-    cfg.winver = *w32h::parse_windows_version("nt40");
-    w32h::set_config(cfg);
-    const std::string folder = w32h::machine_folders().printer_driver;
-    for (const char *name : {"d.dll", "data.ini", "ui.dll", "a.hlp"})
-        std::ofstream(w32h::to_host_path(folder + "\\" + name)) << name;
+    for (const char *name : {"d.dll", "data.ini", "ui.dll", "a.hlp"}) put_driver_file(name, name);
     char dependent[] = "a.hlp\0data.ini\0";
-    DRIVER_INFO_3A driver{};
-    driver.pName = const_cast<LPSTR>("Tool Driver");
-    driver.pDriverPath = const_cast<LPSTR>("d.dll");
-    driver.pDataFile = const_cast<LPSTR>("data.ini");
-    driver.pConfigFile = const_cast<LPSTR>("ui.dll");
-    driver.pDependentFiles = dependent;
-    driver.pDefaultDataType = const_cast<LPSTR>("RAW");
+    DRIVER_INFO_3A driver = testrun::driver_record("Tool Driver", "d.dll", "data.ini", "ui.dll", dependent);
+    driver.pDefaultDataType = testrun::text("RAW");
     ASSERT_TRUE(AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver)));
-    PRINTER_INFO_2A printer{};
-    printer.pPrinterName = const_cast<LPSTR>("Tool Printer");
-    printer.pPortName = const_cast<LPSTR>("COM2:");
-    printer.pDriverName = driver.pName;
-    printer.pComment = const_cast<LPSTR>("Comment");
-    printer.pPrintProcessor = const_cast<LPSTR>("winprint");
+    PRINTER_INFO_2A printer = testrun::printer_record("Tool Printer", "Tool Driver", "COM2:");
+    printer.pComment = testrun::text("Comment");
     printer.Attributes = 0x1041;
     HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
     ASSERT_NE(nullptr, h);
     ClosePrinter(h);
-    w32h::set_config(saved);
 
     testjson::Value v = list();
     ASSERT_EQ(1u, v["drivers"].items.size());
@@ -168,11 +145,11 @@ TEST_F(SpoolerTool, RefusesWhatTheSpoolerWouldNotHold) {
 TEST_F(SpoolerTool, DamagedStoreIsReportedAndKept) {
     std::filesystem::create_directories(prefix());
     std::string garbage(2048, 'g');
-    { std::ofstream((dir_.path() / "prefix" / "spooler.db").string(), std::ios::binary | std::ios::trunc) << garbage; }
+    { std::ofstream((prefix() / "spooler.db").string(), std::ios::binary | std::ios::trunc) << garbage; }
     ToolRun r = run("list");
     EXPECT_EQ(1, r.code);
     EXPECT_NE(std::string::npos, r.out.find("error 1722")) << r.out;
-    EXPECT_EQ(garbage, testrun::read_file(dir_.path() / "prefix" / "spooler.db"));
+    EXPECT_EQ(garbage, testrun::read_file(prefix() / "spooler.db"));
 }
 
 // Commands that only read make nothing: on a mistyped prefix they say so

@@ -6,16 +6,22 @@
 
 namespace {
 
-using hosttest::Transcript;
-using spoolertest::Box;
-using spoolertest::SpoolerProgram;
+using namespace spoolertest;
+using testrun::kSetupFailure;
 
-using Installation = SpoolerProgram;
+class Installation : public SpoolerProgram {
+protected:
+    // The driver a registration leaves on that Windows, its files deployed first.
+    std::optional<w32h::spool::Driver> register_on(const char *winver, LONG platform) {
+        use_version(winver);
+        deploy_files(platform);
+        EXPECT_EQ(1, RegisterPrinterDriver(nullptr, platform));
+        return driver();
+    }
+};
 
 TEST_F(Installation, SilentCleanUpOnAFreshMachineShowsAndChangesNothing) {
-    Transcript transcript;
-    RunSilentCleanUp();
-    EXPECT_TRUE(boxes(transcript).empty());
+    EXPECT_EQ(Lines{}, boxes_answered("", [] { RunSilentCleanUp(); }));
     w32h::spool::Transaction t;
     EXPECT_TRUE(t.printers().empty());
     EXPECT_TRUE(t.drivers().empty());
@@ -26,19 +32,14 @@ TEST_F(Installation, SilentCleanUpOnAFreshMachineShowsAndChangesNothing) {
 // would leave it in place.
 TEST_F(Installation, SilentCleanUpDeletesThePrinterThenTheDriver) {
     install(PLATFORM_WINNT50);
-    Transcript transcript;
-    RunSilentCleanUp();
-    EXPECT_TRUE(boxes(transcript).empty());
+    EXPECT_EQ(Lines{}, boxes_answered("", [] { RunSilentCleanUp(); }));
     EXPECT_FALSE(printer());
     EXPECT_FALSE(driver());
     EXPECT_EQ(std::string(), w32h::host_leftovers());  // the printer handle was closed
 }
 
 TEST_F(Installation, Windows95DriverHasItsHelpFileAndThreeDependentFiles) {
-    use_version("win95");
-    deploy_files(PLATFORM_WIN95);
-    ASSERT_EQ(1, RegisterPrinterDriver(nullptr, PLATFORM_WIN95));
-    auto d = driver();
+    auto d = register_on("win95", PLATFORM_WIN95);
     ASSERT_TRUE(d);
     const std::string folder = "C:\\WINDOWS\\SYSTEM\\";
     EXPECT_EQ("Windows 4.0", d->environment);
@@ -53,10 +54,7 @@ TEST_F(Installation, Windows95DriverHasItsHelpFileAndThreeDependentFiles) {
 }
 
 TEST_F(Installation, NtDriverHasNoHelpFileAndFiveDependentFiles) {
-    use_version("nt40");
-    deploy_files(PLATFORM_WINNT40);
-    ASSERT_EQ(1, RegisterPrinterDriver(nullptr, PLATFORM_WINNT40));
-    auto d = driver();
+    auto d = register_on("nt40", PLATFORM_WINNT40);
     ASSERT_TRUE(d);
     const std::string folder = "C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86\\2\\";
     EXPECT_EQ(folder + "PavoGI.dll", d->driver);
@@ -90,30 +88,18 @@ TEST_F(Installation, PrinterIsLocalQueuedRawOnlyAndNotShared) {
 }
 
 TEST_F(Installation, RefusedDriverShowsMessage128WithTheSpoolersNumber) {
-    Transcript transcript;
-    {
-        hosttest::ScriptedUser user("ok\n");
-        EXPECT_EQ(0, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50));  // no files in place
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Ordane Driver setup failure", shown[0].caption);
-    EXPECT_EQ("Printer driver setup has failed for reason 2...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kSetupFailure, "Printer driver setup has failed for reason 2...", "ok")},
+              boxes_answered("ok\n", [] {
+                  EXPECT_EQ(0, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50));  // no files in place
+              }));
     EXPECT_FALSE(driver());
 }
 
 TEST_F(Installation, RefusedPrinterShowsMessage132AndKeepsTheDriver) {
     deploy_files(PLATFORM_WINNT50);
     ASSERT_EQ(1, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50));
-    Transcript transcript;
-    {
-        hosttest::ScriptedUser user("ok\n");
-        EXPECT_EQ(0, CreateLocalPrinter(nullptr, PLATFORM_WINNT50, "LPT9:"));
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Ordane Driver setup failure", shown[0].caption);
-    EXPECT_EQ("Printer setup has failed for reason 1796...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kSetupFailure, "Printer setup has failed for reason 1796...", "ok")},
+              boxes_answered("ok\n", [] { EXPECT_EQ(0, CreateLocalPrinter(nullptr, PLATFORM_WINNT50, "LPT9:")); }));
     EXPECT_FALSE(printer());
     EXPECT_TRUE(driver());
 }
@@ -121,14 +107,8 @@ TEST_F(Installation, RefusedPrinterShowsMessage132AndKeepsTheDriver) {
 TEST_F(Installation, InjectedSpoolerErrorIsShownInDecimal) {
     deploy_files(PLATFORM_WINNT50);
     ASSERT_FALSE(w32h::parse_fail_rules("AddPrinterDriverA=4294967295"));
-    Transcript transcript;
-    {
-        hosttest::ScriptedUser user("ok\n");
-        EXPECT_EQ(0, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50));
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Printer driver setup has failed for reason 4294967295...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kSetupFailure, "Printer driver setup has failed for reason 4294967295...", "ok")},
+              boxes_answered("ok\n", [] { EXPECT_EQ(0, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50)); }));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ namespace {
 using hosttest::ScriptedUser;
 using hosttest::Transcript;
 using spoolertest::SpoolerProgram;
+using testrun::Lines;
 
 class PortDialog : public SpoolerProgram {
 protected:
@@ -24,63 +25,48 @@ protected:
         for (const auto &[name, description] : ports) t.add_port({name, description, "Local Port"});
         t.commit();
     }
-    // The entries of the port list when the dialog was first shown.
-    static std::vector<std::string> entries(Transcript &transcript) {
-        std::vector<std::string> out;
-        for (const auto &e : transcript.events())
-            if (e["event"].s == "dialog" && e["template"].n == 608)
-                for (const auto &c : e["controls"].items)
-                    if (c["id"].n == 1018)
-                        for (const auto &item : c["items"].items) out.push_back(item.s);
+    // Runs the dialog on the script, expecting its result; the entries its
+    // port list showed when it was first shown.
+    static Lines run_dialog(const char *script, INT_PTR result) {
+        Transcript transcript;
+        {
+            ScriptedUser user(script);
+            EXPECT_EQ(result, RunPortSelectionDialog(nullptr));
+        }
+        Lines out;
+        if (const auto *shown = testrun::shown_dialog(transcript.events(), 608))
+            for (const auto &item : testrun::control_of(*shown, 1018)["items"].items) out.push_back(item.s);
         return out;
     }
 };
 
 TEST_F(PortDialog, ListsTheLocalPortsSortedAndHandsOnTheChosenName) {
-    Transcript transcript;
-    {
-        ScriptedUser user("select COM1:\nok\n");
-        EXPECT_EQ(1, RunPortSelectionDialog(nullptr));
-    }
+    EXPECT_EQ((Lines{"COM1:  (Local Port)", "COM2:  (Local Port)", "COM3:  (Local Port)", "COM4:  (Local Port)",
+                     "FILE:  (Local Port)", "LPT1:  (Local Port)", "LPT2:  (Local Port)", "LPT3:  (Local Port)"}),
+              run_dialog("select COM1:\nok\n", 1));
     EXPECT_STREQ("COM1:", g_szPortName);
-    EXPECT_EQ((std::vector<std::string>{"COM1:  (Local Port)", "COM2:  (Local Port)", "COM3:  (Local Port)",
-                                        "COM4:  (Local Port)", "FILE:  (Local Port)", "LPT1:  (Local Port)",
-                                        "LPT2:  (Local Port)", "LPT3:  (Local Port)"}),
-              entries(transcript));
 }
 
 TEST_F(PortDialog, OkWithoutSelectionKeepsTheDialogOpen) {
-    ScriptedUser user("ok\nok\nselect LPT2:\nok\n");
-    EXPECT_EQ(1, RunPortSelectionDialog(nullptr));
+    run_dialog("ok\nok\nselect LPT2:\nok\n", 1);
     EXPECT_STREQ("LPT2:", g_szPortName);
 }
 
 TEST_F(PortDialog, WithoutPortsOnlyCancelLeaves) {
     set_ports({});
     std::strcpy(g_szPortName, "LPT1:");
-    Transcript transcript;
-    {
-        ScriptedUser user("ok\nok\ncancel\n");
-        EXPECT_EQ(0, RunPortSelectionDialog(nullptr));
-    }
-    EXPECT_TRUE(entries(transcript).empty());
+    EXPECT_EQ(Lines{}, run_dialog("ok\nok\ncancel\n", 0));
     EXPECT_STREQ("LPT1:", g_szPortName);  // only an OK with a selection writes it
 }
 
 TEST_F(PortDialog, FailedEnumerationLeavesTheListEmpty) {
     ASSERT_FALSE(w32h::parse_fail_rules("EnumPortsA#2"));
-    Transcript transcript;
-    {
-        ScriptedUser user("cancel\n");
-        EXPECT_EQ(0, RunPortSelectionDialog(nullptr));
-    }
-    EXPECT_TRUE(entries(transcript).empty());
+    EXPECT_EQ(Lines{}, run_dialog("cancel\n", 0));
 }
 
 TEST_F(PortDialog, PortNameWithABlankIsCutAtTheBlank) {
     set_ports({{"Net Port", "Remote"}, {"LPT1:", "Local Port"}});
-    ScriptedUser user("select Net\nok\n");
-    EXPECT_EQ(1, RunPortSelectionDialog(nullptr));
+    run_dialog("select Net\nok\n", 1);
     EXPECT_STREQ("Net", g_szPortName);
 }
 
@@ -92,14 +78,9 @@ TEST_F(PortDialog, OverlongEntriesNeverPassTheBuffers) {
     const std::string port75(75, 'P');
     const std::string port76 = port75 + "Q";
     set_ports({{long_name, std::string(40, 'd')}, {port75, "Local Port"}, {port76, "Local Port"}});
-    Transcript transcript;
-    {
-        ScriptedUser user("select NNN\nok\n");
-        EXPECT_EQ(1, RunPortSelectionDialog(nullptr));
-    }
+    EXPECT_EQ((Lines{long_name + "  (" + std::string(5, 'd') + ")", port75 + "  ()"}),
+              run_dialog("select NNN\nok\n", 1));
     EXPECT_EQ(long_name, g_szPortName);
-    EXPECT_EQ((std::vector<std::string>{long_name + "  (" + std::string(5, 'd') + ")", port75 + "  ()"}),
-              entries(transcript));
 }
 
 TEST(FormatPortEntry, FitsEveryEntryInEightyCharacters) {

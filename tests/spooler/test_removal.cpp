@@ -6,13 +6,12 @@
 #include <cstring>
 
 #include "spooler_fixture.h"
+#include "spooler_records.h"
 
 namespace {
 
-using hosttest::ScriptedUser;
-using hosttest::Transcript;
-using spoolertest::SpoolerProgram;
-namespace fs = std::filesystem;
+using namespace spoolertest;
+using testrun::kDeletionFailure;
 
 class Removal : public SpoolerProgram {
 protected:
@@ -40,24 +39,15 @@ protected:
 TEST_F(Removal, WithoutThePrinterStopsAtStepOneAndTouchesNothing) {
     deploy_files(PLATFORM_WINNT50);
     ASSERT_EQ(1, RegisterPrinterDriver(nullptr, PLATFORM_WINNT50));
-    Transcript transcript;
-    {
-        ScriptedUser user("ok\n");
-        EXPECT_EQ(0, RemovePrinter(nullptr, path_, PLATFORM_WINNT50));
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Ordane Driver deletion failure", shown[0].caption);
-    EXPECT_EQ("Printer deletion has failed for reason 1801 step 1...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kDeletionFailure, "Printer deletion has failed for reason 1801 step 1...", "ok")},
+              boxes_answered("ok\n", [&] { EXPECT_EQ(0, RemovePrinter(nullptr, path_, PLATFORM_WINNT50)); }));
     EXPECT_STREQ("untouched", path_);
     EXPECT_TRUE(driver());
 }
 
 TEST_F(Removal, NtFamilyDeletesPrinterAndFormAndNotesTheDataFile) {
     install(PLATFORM_WINNT50);
-    Transcript transcript;
-    EXPECT_EQ(1, RemovePrinter(nullptr, path_, PLATFORM_WINNT50));
-    EXPECT_TRUE(boxes(transcript).empty());
+    EXPECT_EQ(Lines{}, boxes_answered("", [&] { EXPECT_EQ(1, RemovePrinter(nullptr, path_, PLATFORM_WINNT50)); }));
     EXPECT_STREQ("C:\\WINNT\\system32\\spool\\DRIVERS\\W32X86\\3\\Ordane.ini", path_);
     EXPECT_FALSE(printer());
     EXPECT_TRUE(form_names().empty());
@@ -72,9 +62,7 @@ TEST_F(Removal, Windows95KeepsTheFormAndNeverShows158) {
         t.add_form({"Card", FORM_USER, 85600, 53980, 0, 0, 85600, 53980});
         t.commit();
     }
-    Transcript transcript;
-    EXPECT_EQ(1, RemovePrinter(nullptr, path_, PLATFORM_WIN95));
-    EXPECT_TRUE(boxes(transcript).empty());
+    EXPECT_EQ(Lines{}, boxes_answered("", [&] { EXPECT_EQ(1, RemovePrinter(nullptr, path_, PLATFORM_WIN95)); }));
     EXPECT_STREQ("C:\\WINDOWS\\SYSTEM\\Pavo.drv", path_);
     EXPECT_EQ(std::vector<std::string>{"Card"}, form_names());
 }
@@ -82,16 +70,12 @@ TEST_F(Removal, Windows95KeepsTheFormAndNeverShows158) {
 TEST_F(Removal, MissingFormShows158AndRemovalGoesOn) {
     install(PLATFORM_WINNT40);
     remove_form("Card");
-    Transcript transcript;
-    {
-        ScriptedUser user("ok\n");
-        EXPECT_EQ(1, RemovePrinter(nullptr, path_, PLATFORM_WINNT40));
-        EXPECT_EQ(1, RemoveDriver(nullptr, 0, path_));
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Ordane Driver deletion failure", shown[0].caption);
-    EXPECT_EQ("Paper format created for printer has not been deleted from the system...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kDeletionFailure,
+                             "Paper format created for printer has not been deleted from the system...", "ok")},
+              boxes_answered("ok\n", [&] {
+                  EXPECT_EQ(1, RemovePrinter(nullptr, path_, PLATFORM_WINNT40));
+                  EXPECT_EQ(1, RemoveDriver(nullptr, 0, path_));
+              }));
     EXPECT_FALSE(printer());
     EXPECT_FALSE(driver());
 }
@@ -99,14 +83,8 @@ TEST_F(Removal, MissingFormShows158AndRemovalGoesOn) {
 TEST_F(Removal, RefusedPrinterDeletionShows144AndClosesTheHandle) {
     install(PLATFORM_WINNT50);
     ASSERT_FALSE(w32h::parse_fail_rules("DeletePrinter=5"));
-    Transcript transcript;
-    {
-        ScriptedUser user("ok\n");
-        EXPECT_EQ(0, RemovePrinter(nullptr, path_, PLATFORM_WINNT50));
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Printer deletion has failed for reason 5 step 2...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kDeletionFailure, "Printer deletion has failed for reason 5 step 2...", "ok")},
+              boxes_answered("ok\n", [&] { EXPECT_EQ(0, RemovePrinter(nullptr, path_, PLATFORM_WINNT50)); }));
     EXPECT_TRUE(printer());
     EXPECT_EQ(std::string(), w32h::host_leftovers());
 }
@@ -132,24 +110,13 @@ TEST_F(Removal, SimpleDeletionLeavesTheDataFile) {
 
 TEST_F(Removal, DriverInUseShows148AndTheDataFileStays) {
     install(PLATFORM_WINNT50);
-    PRINTER_INFO_2A other{};
-    other.pPrinterName = const_cast<LPSTR>("Second Garnet");
-    other.pPortName = const_cast<LPSTR>("LPT2:");
-    other.pDriverName = const_cast<LPSTR>("Ordane Garnet");
-    other.pPrintProcessor = const_cast<LPSTR>("winprint");
+    PRINTER_INFO_2A other = testrun::printer_record("Second Garnet", "Ordane Garnet", "LPT2:");
     HANDLE second = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&other));
     ASSERT_NE(nullptr, second);
     ClosePrinter(second);
     ASSERT_EQ(1, RemovePrinter(nullptr, path_, PLATFORM_WINNT50));
-    Transcript transcript;
-    {
-        ScriptedUser user("ok\n");
-        EXPECT_EQ(0, RemoveDriver(nullptr, 1, path_));
-    }
-    auto shown = boxes(transcript);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ("Ordane Driver deletion failure", shown[0].caption);
-    EXPECT_EQ("Printer driver deletion has failed for reason 3001...", shown[0].text);
+    EXPECT_EQ(Lines{box_line(kDeletionFailure, "Printer driver deletion has failed for reason 3001...", "ok")},
+              boxes_answered("ok\n", [&] { EXPECT_EQ(0, RemoveDriver(nullptr, 1, path_)); }));
     EXPECT_TRUE(fs::exists(host(path_)));
     EXPECT_TRUE(driver());
 }

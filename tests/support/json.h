@@ -118,29 +118,28 @@ private:
         expect('"');
         return out;
     }
-    Value array() {
-        expect('[');
+    // The members of an array or an object, each read by one call of member.
+    template <class Member>
+    Value members(Value::Kind kind, char open, char close, Member member) {
+        expect(open);
         Value v;
-        v.kind = Value::array;
-        if (peek() == ']') return ++p_, v;
+        v.kind = kind;
+        if (peek() == close) return ++p_, v;
         for (;;) {
-            v.items.push_back(value());
-            if (peek() == ']') return ++p_, v;
+            member(v);
+            if (peek() == close) return ++p_, v;
             expect(',');
         }
     }
+    Value array() {
+        return members(Value::array, '[', ']', [this](Value &v) { v.items.push_back(value()); });
+    }
     Value object() {
-        expect('{');
-        Value v;
-        v.kind = Value::object;
-        if (peek() == '}') return ++p_, v;
-        for (;;) {
+        return members(Value::object, '{', '}', [this](Value &v) {
             std::string key = str();
             expect(':');
             v.fields[key] = value();
-            if (peek() == '}') return ++p_, v;
-            expect(',');
-        }
+        });
     }
     const std::string &t_;
     size_t p_ = 0;

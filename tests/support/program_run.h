@@ -4,12 +4,13 @@
 // SETUPORDANE_TEST_LAUNCHER (e.g. valgrind) runs every program under a checker.
 #pragma once
 
-#include "json.h"
+#include "transcript.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,21 +24,12 @@ namespace testrun {
 
 struct Result {
     int exit_code = -1;
-    std::vector<testjson::Value> events;
+    Events events;
     std::string transcript;
     std::string error_output;
 
-    std::vector<testjson::Value> of(const std::string &event) const {
-        std::vector<testjson::Value> out;
-        for (const auto &e : events)
-            if (e["event"].s == event) out.push_back(e);
-        return out;
-    }
-    std::vector<std::string> kinds() const {
-        std::vector<std::string> out;
-        for (const auto &e : events) out.push_back(e["event"].s);
-        return out;
-    }
+    Events of(const char *kind) const { return events_of(events, {kind}); }
+    Lines outline(Kinds kinds = {}) const { return testrun::outline(events, kinds); }
 };
 
 struct Run {
@@ -46,6 +38,7 @@ struct Run {
     std::vector<std::string> args;
     std::string script;
     std::map<std::string, std::string> env;  // on top of a clean one
+    int timeout_seconds = 0;                 // a run that hangs is ended (exit code 124)
 };
 
 inline std::string read_file(const std::filesystem::path &p) {
@@ -57,20 +50,43 @@ inline std::string read_file(const std::filesystem::path &p) {
 
 class TempDir {
 public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "so-test-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
+    // In memory where a memory file system is mounted, when asked: the
+    // spooler syncs each transaction to disk, which costs nothing there.
+    enum Where { on_disk, in_memory };
+    explicit TempDir(Where where = on_disk) {
+        std::filesystem::path base = std::filesystem::temp_directory_path();
+        if (where == in_memory && access("/dev/shm", W_OK) == 0) base = "/dev/shm";
+        std::string tmpl = (base / "so-test-XXXXXX").string();
+        if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp " + tmpl);
         path_ = tmpl;
     }
     ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
     const std::filesystem::path &path() const { return path_; }
 
 private:
     std::filesystem::path path_;
 };
+
+// A shell command's standard output, and its status as pclose gives it.
+struct CommandOutput {
+    int status = -1;
+    std::string out;
+};
+
+inline CommandOutput command_output(const std::string &command) {
+    CommandOutput r;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    r.status = pclose(pipe);
+    return r;
+}
 
 // The launcher from SETUPORDANE_TEST_LAUNCHER, split on blanks, with {log}
 // standing for a file of the run's own. The launcher is to write there only
@@ -97,6 +113,7 @@ inline std::vector<std::string> launcher_words(const std::string &log_path) {
     clearenv();
     for (const auto &[k, v] : env) setenv(k.c_str(), v.c_str(), 1);
     std::vector<char *> argv;
+    if (run.timeout_seconds) words.insert(words.begin(), {"/usr/bin/timeout", std::to_string(run.timeout_seconds)});
     words.push_back(run.program);
     words.insert(words.end(), run.args.begin(), run.args.end());
     for (auto &w : words) argv.push_back(w.data());
@@ -128,9 +145,7 @@ inline Result run_program(const Run &run) {
     r.error_output = read_file(errors);
     if (std::string found = read_file(launcher_log); !found.empty())
         throw std::runtime_error("the launcher found faults in " + run.program + ":\n" + found);
-    std::istringstream lines(r.transcript);
-    for (std::string line; std::getline(lines, line);)
-        if (!line.empty()) r.events.push_back(testjson::parse(line));
+    r.events = parse_transcript(r.transcript);
     return r;
 }
 

@@ -107,7 +107,7 @@ protected:
     }
     void TearDown() override { set_frontend(make_script_frontend("", "no script")); }
 
-    std::string Load(UINT id) {
+    std::string load_string(UINT id) {
         char buf[1024] = "";
         LoadStringA(program_instance(), id, buf, sizeof buf);
         return buf;
@@ -160,7 +160,7 @@ TEST_P(TtyTexts, EveryMessageShowsWholeUnderEveryCaption) {
                              IDS_DELETION_FAILURE_CAPTION};
     int shown = 0;
     for (UINT text_id : texts) {
-        std::string format = Load(text_id);
+        std::string format = load_string(text_id);
         ASSERT_FALSE(format.empty()) << "string " << text_id;
         bool file = text_id == IDS_ERR_FILE_PROPERTIES;
         const char *arg = file ? "ORDANE.DRV" : "Windows NT 3.51";
@@ -170,7 +170,7 @@ TEST_P(TtyTexts, EveryMessageShowsWholeUnderEveryCaption) {
         else
             wsprintfA(text, format.c_str(), arg);
         for (UINT caption_id : captions) {
-            MessageBoxA(nullptr, text, Load(caption_id).c_str(), MB_YESNO);
+            MessageBoxA(nullptr, text, load_string(caption_id).c_str(), MB_YESNO);
             ++shown;
         }
         MessageBoxA(nullptr, text, nullptr, MB_OK);  // "Error" / "Erreur"

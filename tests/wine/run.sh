@@ -103,12 +103,18 @@ pe_header() {
   subsystem=$(u16 $((pe + 92))) subsystem_version=$(u16 $((pe + 72))).$(u16 $((pe + 74)))
 }
 
+# expect_pe FILE MACHINE MAGIC MACHINE-NAME MAGIC-NAME: a Windows GUI program
+# for that machine with that optional header.
+expect_pe() {
+  pe_header "$1"
+  [ "$machine" = "$2" ] || fail "machine is not $4"
+  [ "$magic" = "$3" ] || fail "optional header is not $5"
+  [ "$subsystem" = 2 ] || fail "subsystem is not Windows GUI (2)"
+}
+
 case_name="PE file"
 t=$EPOCHREALTIME
-pe_header "$exe"
-[ "$machine" = 332 ] || fail "machine is not i386 (0x14c)"
-[ "$magic" = 267 ] || fail "optional header is not PE32 (0x10b)"
-[ "$subsystem" = 2 ] || fail "subsystem is not Windows GUI (2)"
+expect_pe "$exe" 332 267 "i386 (0x14c)" "PE32 (0x10b)"
 # Windows 95 and NT 4.0 refuse a program that asks for a newer subsystem.
 [ "$subsystem_version" = 4.0 ] || fail "subsystem version $subsystem_version, not 4.0"
 pass "$t" "PE file: i386, PE32, Windows GUI, subsystem 4.0"
@@ -116,10 +122,7 @@ pass "$t" "PE file: i386, PE32, Windows GUI, subsystem 4.0"
 if [ "$run_exe" != "$exe" ]; then
   case_name="x86_64 PE file"
   t=$EPOCHREALTIME
-  pe_header "$run_exe"
-  [ "$machine" = 34404 ] || fail "machine is not x86_64 (0x8664)"
-  [ "$magic" = 523 ] || fail "optional header is not PE32+ (0x20b)"
-  [ "$subsystem" = 2 ] || fail "subsystem is not Windows GUI (2)"
+  expect_pe "$run_exe" 34404 523 "x86_64 (0x8664)" "PE32+ (0x20b)"
   pass "$t" "x86_64 PE file: PE32+, Windows GUI, subsystem $subsystem_version"
 fi
 

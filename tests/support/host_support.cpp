@@ -1,7 +1,7 @@
-// host_support.cpp - the test environment of win32host's behaviour tests: an
-// English user, the virtual clock and a 1024x768 screen, whatever the
-// terminal or the locale of the person running them; and the check after each
-// test that it left nothing running, followed by a reset of the host.
+// host_support.cpp - the test environment of every test that calls win32host
+// in its own process: an English user, the virtual clock and a 1024x768
+// screen, whatever the terminal or the locale of the person running them; and
+// the check after each test that it left nothing running, then a host reset.
 #include "host_support.h"
 
 #include <commctrl.h>
@@ -10,8 +10,7 @@
 
 #include <cstdlib>
 
-#include <fstream>
-#include <sstream>
+#include "program_run.h"
 
 namespace hosttest {
 namespace {
@@ -85,14 +84,12 @@ Transcript::~Transcript() {
     std::filesystem::remove(path_);
 }
 
-std::vector<testjson::Value> Transcript::events() {
-    if (!closed_) w32h::transcript_exit(0);
+const testrun::Events &Transcript::events() {
+    if (closed_) return events_;
+    w32h::transcript_exit(0);
     closed_ = true;
-    std::ifstream in(path_);
-    std::vector<testjson::Value> out;
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) out.push_back(testjson::parse(line));
-    return out;
+    events_ = testrun::parse_transcript(testrun::read_file(path_));
+    return events_;
 }
 
 }  // namespace hosttest
