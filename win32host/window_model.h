@@ -77,6 +77,9 @@ int copy_truncated(const std::string &text, char *buffer, int size);
 HWND main_window();
 // Top-level windows in creation order.
 std::vector<HWND> top_level_windows();
+
+// ---- window_pos.cpp -----------------------------------------------------------
+
 // Left, top, right and bottom widths of the frame and caption of a style.
 RECT nonclient_insets(DWORD style, DWORD ex_style);
 RECT client_rect_in_screen(const Window &w);
@@ -148,7 +151,7 @@ void register_dialog_class();
 // control of its first group.
 HWND first_dialog_control(HWND dialog);
 
-// ---- defdlg.cpp -----------------------------------------------------------------
+// ---- defdlg.cpp ---------------------------------------------------------------
 
 // What a control answers to WM_GETDLGCODE (DLGC_*); 0 for no window.
 UINT dialog_code(HWND hwnd);

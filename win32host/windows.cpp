@@ -1,7 +1,8 @@
 // windows.cpp - windows: creation and destruction, parents, owners and
-// siblings, texts, styles and window longs, rectangles and system metrics, and
-// the window menu. The window manager's state lives here; its other files
-// reach it through window_manager.h.
+// siblings, the desktop window, enabling, texts, styles and window longs. The
+// window manager's state lives here; its other files (window_pos.cpp for
+// showing and rectangles, window_menu.cpp, focus.cpp, ...) reach it through
+// window_manager.h.
 #include "api.h"
 #include "frontend.h"
 #include "window_manager.h"
@@ -11,15 +12,6 @@
 
 namespace w32h {
 namespace {
-
-constexpr int caption_height = 19;  // SM_CYCAPTION of Windows 2000, its line included
-constexpr int dialog_frame = 3;     // SM_CXDLGFRAME
-constexpr int thick_frame = 4;      // SM_CXFRAME
-
-std::vector<MenuItem> standard_window_menu() {
-    return {{SC_RESTORE, MF_ENABLED},  {SC_MOVE, MF_ENABLED},     {SC_SIZE, MF_ENABLED},
-            {SC_MINIMIZE, MF_ENABLED}, {SC_MAXIMIZE, MF_ENABLED}, {SC_CLOSE, MF_ENABLED}};
-}
 
 void place_default(Window &w, int x, int y, int cx, int cy) {
     const Config &cfg = config();
@@ -144,39 +136,6 @@ void destroy_window(Window &w) {
         if (find_window(owner) && IsWindowEnabled(owner)) activate(owner);
     }
     frontend().invalidate();
-}
-
-// Applies a ShowWindow command to the style; returns whether it activates.
-bool apply_show_command(Window &w, int cmd) {
-    switch (cmd) {
-    case SW_HIDE:
-        w.style &= ~WS_VISIBLE;
-        return false;
-    case SW_SHOWMINIMIZED:
-    case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE:
-        w.style |= WS_VISIBLE | WS_MINIMIZE;
-        return cmd == SW_SHOWMINIMIZED;
-    case SW_SHOWNORMAL:
-    case SW_RESTORE:
-    case SW_SHOWDEFAULT:
-    case SW_SHOWMAXIMIZED:
-        w.style = (w.style | WS_VISIBLE) & ~WS_MINIMIZE;
-        return true;
-    default:  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE
-        w.style |= WS_VISIBLE;
-        return cmd == SW_SHOW;
-    }
-}
-
-BOOL show_window(Window &w, int cmd) {
-    bool was_visible = (w.style & WS_VISIBLE) != 0;
-    bool activates = apply_show_command(w, cmd);
-    bool visible = (w.style & WS_VISIBLE) != 0;
-    if (visible != was_visible) SendMessageA(w.handle, WM_SHOWWINDOW, visible, 0);
-    if (activates && !is_child(w)) activate(w.handle);
-    frontend().invalidate();
-    return was_visible;
 }
 
 BOOL enable_window(Window &w, BOOL enable) {
@@ -308,67 +267,6 @@ LONG_PTR set_window_long(Window &w, int index, LONG_PTR value) {
     return old;
 }
 
-// Children are placed in their parent's client area; others on the screen.
-RECT window_rect(const Window &w) {
-    RECT rect = w.rect;
-    if (!is_child(w)) return rect;
-    if (Window *p = find_window(w.parent)) {
-        RECT pc = client_rect_in_screen(*p);
-        rect.left += pc.left;
-        rect.right += pc.left;
-        rect.top += pc.top;
-        rect.bottom += pc.top;
-    }
-    return rect;
-}
-
-RECT client_rect(const Window &w) {
-    RECT in = nonclient_insets(w.style, w.ex_style);
-    LONG width = w.rect.right - w.rect.left - in.left - in.right;
-    LONG height = w.rect.bottom - w.rect.top - in.top - in.bottom;
-    return RECT{0, 0, std::max<LONG>(0, width), std::max<LONG>(0, height)};
-}
-
-int system_metric(int index) {
-    switch (index) {
-    case SM_CXSCREEN:
-        return config().screen_width;
-    case SM_CYSCREEN:
-        return config().screen_height;
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL:
-        return 16;
-    case SM_CYCAPTION:
-        return caption_height;
-    case SM_CXBORDER:
-    case SM_CYBORDER:
-        return 1;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME:
-        return dialog_frame;
-    case SM_CXICON:
-    case SM_CYICON:
-        return 32;
-    default:
-        return 0;  // Limits: other metrics are not modelled.
-    }
-}
-
-// The window menu of a window stands for itself: its handle is the window's.
-Window &menu_window_or_fail(HMENU menu) {
-    Window *w = find_window(reinterpret_cast<HWND>(menu));
-    if (!w) fail_with(ERROR_INVALID_MENU_HANDLE);
-    return *w;
-}
-
-// The index of an item given by command or position; size() when absent.
-size_t menu_item_index(const std::vector<MenuItem> &items, UINT item, UINT flags) {
-    if (flags & MF_BYPOSITION) return std::min<size_t>(item, items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].command == item) return i;
-    return items.size();
-}
-
 constexpr uintptr_t desktop_handle = 0x10010;
 
 // The desktop is a window to Windows: it exists, it is visible and covers the
@@ -448,25 +346,6 @@ std::vector<HWND> top_level_windows() {
     return out;
 }
 
-RECT nonclient_insets(DWORD style, DWORD ex_style) {
-    int frame = 0;
-    if (style & WS_THICKFRAME)
-        frame = thick_frame;
-    else if ((style & WS_DLGFRAME) || (ex_style & WS_EX_DLGMODALFRAME))
-        frame = dialog_frame;
-    else if (style & WS_BORDER)
-        frame = 1;
-    if (ex_style & WS_EX_CLIENTEDGE) frame += 2;
-    int caption = (style & WS_CAPTION) == WS_CAPTION ? caption_height : 0;
-    return RECT{frame, frame + caption, frame, frame};
-}
-
-RECT client_rect_in_screen(const Window &w) {
-    RECT r = window_rect(w);
-    RECT in = nonclient_insets(w.style, w.ex_style);
-    return RECT{r.left + in.left, r.top + in.top, r.right - in.right, r.bottom - in.bottom};
-}
-
 }  // namespace w32h
 
 using namespace w32h;
@@ -498,10 +377,6 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
         if (!w.destroying) destroy_window(w);
         return TRUE;
     });
-}
-
-BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-    return entry_point(FALSE, [&]() -> BOOL { return show_window(window_or_fail(hWnd), nCmdShow); });
 }
 
 BOOL WINAPI UpdateWindow(HWND hWnd) {
@@ -618,74 +493,6 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
         bool style = nIndex == GWL_STYLE || nIndex == GWL_EXSTYLE;
         LONG_PTR value = style ? static_cast<LONG_PTR>(static_cast<DWORD>(dwNewLong)) : dwNewLong;
         return static_cast<LONG>(SetWindowLongPtrA(hWnd, nIndex, value));
-    });
-}
-
-BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-    return entry_point(FALSE, [&]() -> BOOL {
-        const Window &w = window_or_fail(hWnd);
-        if (!lpRect) fail_with(ERROR_INVALID_PARAMETER);
-        *lpRect = window_rect(w);
-        return TRUE;
-    });
-}
-
-BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-    return entry_point(FALSE, [&]() -> BOOL {
-        const Window &w = window_or_fail(hWnd);
-        if (!lpRect) fail_with(ERROR_INVALID_PARAMETER);
-        *lpRect = client_rect(w);
-        return TRUE;
-    });
-}
-
-// Limits: bRepaint is not used; the front-end redraws what changed.
-BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint) {
-    (void)bRepaint;
-    return entry_point(FALSE, [&]() -> BOOL {
-        Window &w = window_or_fail(hWnd);
-        int cx = std::max(0, nWidth), cy = std::max(0, nHeight);
-        w.rect = RECT{X, Y, X + cx, Y + cy};
-        SendMessageA(hWnd, WM_MOVE, 0, MAKELPARAM(X, Y));
-        SendMessageA(hWnd, WM_SIZE, 0, MAKELPARAM(cx, cy));
-        frontend().invalidate();
-        return TRUE;
-    });
-}
-
-int WINAPI GetSystemMetrics(int nIndex) {
-    return entry_point(0, [&]() -> int { return system_metric(nIndex); });
-}
-
-HMENU WINAPI GetSystemMenu(HWND hWnd, BOOL bRevert) {
-    return entry_point<HMENU>(nullptr, [&]() -> HMENU {
-        Window *w = find_window(hWnd);
-        if (!w || w->system_menu.empty()) return nullptr;
-        if (bRevert) {
-            w->system_menu = standard_window_menu();
-            return nullptr;
-        }
-        return reinterpret_cast<HMENU>(hWnd);  // one window menu per window
-    });
-}
-
-BOOL WINAPI EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable) {
-    return entry_point(-1, [&]() -> BOOL {
-        auto &items = menu_window_or_fail(hMenu).system_menu;
-        size_t index = menu_item_index(items, uIDEnableItem, uEnable);
-        if (index >= items.size()) return -1;
-        UINT old = items[index].state;
-        items[index].state = uEnable & (MF_GRAYED | MF_DISABLED);
-        return static_cast<BOOL>(old);
-    });
-}
-
-UINT WINAPI GetMenuState(HMENU hMenu, UINT uId, UINT uFlags) {
-    return entry_point(static_cast<UINT>(-1), [&]() -> UINT {
-        Window *w = find_window(reinterpret_cast<HWND>(hMenu));
-        if (!w) return static_cast<UINT>(-1);
-        size_t index = menu_item_index(w->system_menu, uId, uFlags);
-        return index < w->system_menu.size() ? w->system_menu[index].state : static_cast<UINT>(-1);
     });
 }
 
