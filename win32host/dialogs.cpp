@@ -1,14 +1,13 @@
 // dialogs.cpp - the dialog manager: dialogs created from their templates
 // (dialog_template.cpp reads them) in dialog units, WM_INITDIALOG and its focus
 // rule, the modal loop that shows the dialog when it first goes idle,
-// EndDialog, the walk over tab stops and groups, and the keyboard of
-// IsDialogMessageA. The default dialog procedure is defdlg.cpp.
+// EndDialog and the dialog's controls by id. The default dialog procedure is
+// defdlg.cpp, the keyboard and the walk over controls dialog_navigation.cpp.
 #include "api.h"
 #include "dialog_template.h"
 #include "frontend.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace w32h {
 namespace {
@@ -166,93 +165,6 @@ void modal_loop(HWND hwnd) {
     }
 }
 
-// ---- tab and group order -------------------------------------------------------
-
-bool reachable(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    return w && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED);
-}
-
-bool tab_stop(HWND hwnd) { return reachable(hwnd) && (find_window(hwnd)->style & WS_TABSTOP); }
-
-bool group_start(HWND hwnd) { return (find_window(hwnd)->style & WS_GROUP) != 0; }
-
-// The controls of ctl's group in a walk from ctl, ctl excluded, backwards or
-// forwards. A group runs from a WS_GROUP control to the next one; the
-// controls before the first WS_GROUP belong to the last group, as Windows
-// wraps round the list of controls.
-std::vector<HWND> group_walk(const std::vector<HWND> &kids, size_t at, bool backwards) {
-    size_t n = kids.size(), start = at;
-    for (size_t step = 0; step < n && !group_start(kids[start]); ++step) start = (start + n - 1) % n;
-    std::vector<HWND> group{kids[start]};
-    // n > 0, as at indexes kids; the analyser loses that on the way round.
-    // NOLINTNEXTLINE(clang-analyzer-core.DivideZero)
-    for (size_t i = (start + 1) % n; i != start && !group_start(kids[i]); i = (i + 1) % n) group.push_back(kids[i]);
-    auto it = std::find(group.begin(), group.end(), kids[at]);
-    std::vector<HWND> walk;
-    size_t m = group.size(), pos = static_cast<size_t>(it - group.begin());
-    for (size_t step = 1; step < m; ++step) walk.push_back(group[backwards ? (pos + m - step) % m : (pos + step) % m]);
-    return walk;
-}
-
-// The other children in a walk from the one at index at, wrapping round.
-std::vector<HWND> sibling_walk(const std::vector<HWND> &kids, size_t at, bool backwards) {
-    size_t n = kids.size();
-    std::vector<HWND> walk;
-    for (size_t step = 1; step < n; ++step) walk.push_back(kids[backwards ? (at + n - step) % n : (at + step) % n]);
-    return walk;
-}
-
-// ---- keyboard ----------------------------------------------------------------------
-
-void press_enter(HWND dialog) {
-    HWND focus = GetFocus();
-    if (IsChild(dialog, focus) && (dialog_code(focus) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED), reinterpret_cast<LPARAM>(focus));
-        return;
-    }
-    LRESULT def = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-    if (HIWORD(def) == DC_HASDEFID) {
-        HWND button = GetDlgItem(dialog, LOWORD(def));
-        if (!button || IsWindowEnabled(button))
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(LOWORD(def), BN_CLICKED), reinterpret_cast<LPARAM>(button));
-        return;
-    }
-    SendMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-}
-
-bool move_in_group(HWND dialog, WPARAM key) {
-    HWND focus = GetFocus();
-    if (!IsChild(dialog, focus)) return false;
-    HWND next = GetNextDlgGroupItem(dialog, focus, key == VK_LEFT || key == VK_UP);
-    if (next && next != focus) dialog_focus_control(dialog, next);
-    return true;
-}
-
-bool handle_key(HWND dialog, const MSG &msg, UINT code) {
-    switch (msg.wParam) {
-    case VK_TAB:
-        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
-        SendMessageA(dialog, WM_NEXTDLGCTL, shift_down(), 0);
-        return true;
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-        if (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)) return false;
-        return move_in_group(dialog, msg.wParam);
-    case VK_ESCAPE:
-        SendMessageA(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-        return true;
-    case VK_RETURN:
-        if (code & DLGC_WANTALLKEYS) return false;
-        press_enter(dialog);
-        return true;
-    default:
-        return false;
-    }
-}
-
 }  // namespace
 
 INT_PTR run_modal_dialog(const ModalRequest &request) {
@@ -343,59 +255,10 @@ void end_dialog(HWND hwnd, DialogState &d, INT_PTR result) {
     PostMessageA(hwnd, WM_NULL, 0, 0);
 }
 
-BOOL dialog_message_of(HWND dialog, MSG &msg) {
-    if (msg.hwnd != dialog && !IsChild(dialog, msg.hwnd)) return FALSE;
-    UINT code = static_cast<UINT>(SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
-    if (!(code & DLGC_WANTMESSAGE) && msg.message == WM_KEYDOWN && handle_key(dialog, msg, code)) return TRUE;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-    return TRUE;
-}
-
 HWND dialog_item(const Window &dialog, int id) {
     for (HWND child : dialog.children)
         if (Window *c = find_window(child); c && static_cast<WORD>(c->id) == static_cast<WORD>(id)) return child;
     fail_with(ERROR_CONTROL_ID_NOT_FOUND);
-}
-
-// Windows takes the dialog itself for no control; from no control a
-// backward walk finds nothing, a forward one the first control that fits.
-// Limits: controls inside WS_EX_CONTROLPARENT children are not walked into.
-HWND next_tab_item(const Window &d, HWND ctl, BOOL previous) {
-    if (ctl == d.handle) ctl = nullptr;
-    if (!ctl && previous) return nullptr;
-    const auto &kids = d.children;
-    if (!ctl) {
-        for (HWND h : kids)
-            if (tab_stop(h)) return h;
-        return nullptr;
-    }
-    auto it = std::find(kids.begin(), kids.end(), ctl);
-    if (it == kids.end()) {  // not one of the dialog's controls: a walk over all of them
-        for (size_t i = 0; i < kids.size(); ++i)
-            if (HWND h = kids[previous ? kids.size() - 1 - i : i]; tab_stop(h)) return h;
-        return ctl;
-    }
-    for (HWND h : sibling_walk(kids, static_cast<size_t>(it - kids.begin()), previous))
-        if (tab_stop(h)) return h;
-    return ctl;
-}
-
-// The next (or previous) visible, enabled control of ctl's group, else ctl.
-HWND next_group_item(const Window &d, HWND ctl, BOOL previous) {
-    if (ctl == d.handle) ctl = nullptr;
-    if (!ctl && previous) return nullptr;
-    const auto &kids = d.children;
-    if (kids.empty()) return nullptr;
-    if (!ctl) {
-        if (reachable(kids.front())) return kids.front();
-        ctl = kids.front();
-    }
-    auto it = std::find(kids.begin(), kids.end(), ctl);
-    if (it == kids.end()) return nullptr;
-    for (HWND h : group_walk(kids, static_cast<size_t>(it - kids.begin()), previous))
-        if (reachable(h)) return h;
-    return ctl;
 }
 
 void map_dialog_rect(const DialogState &d, RECT &rect) {
@@ -454,14 +317,6 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
     });
 }
 
-BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
-    return entry_point(FALSE, [&]() -> BOOL {
-        window_or_fail(hDlg);
-        if (!lpMsg) return FALSE;
-        return dialog_message_of(hDlg, *lpMsg);
-    });
-}
-
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
     return entry_point<HWND>(nullptr, [&]() -> HWND { return dialog_item(window_or_fail(hDlg), nIDDlgItem); });
 }
@@ -487,14 +342,6 @@ UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMa
         if (lpString && cchMax > 0) lpString[0] = '\0';
         return 0;
     });
-}
-
-HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-    return entry_point<HWND>(nullptr, [&]() -> HWND { return next_tab_item(window_or_fail(hDlg), hCtl, bPrevious); });
-}
-
-HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-    return entry_point<HWND>(nullptr, [&]() -> HWND { return next_group_item(window_or_fail(hDlg), hCtl, bPrevious); });
 }
 
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
