@@ -142,12 +142,26 @@ bool move_in_group(HWND dialog, WPARAM key) {
     return true;
 }
 
+// A dialog moves its focus itself, on WM_NEXTDLGCTL. For any other window the
+// dialog manager moves it, as Windows does (Wine's test_IsDialogMessage), and
+// leaves the key alone when no control can take it.
+bool tab_to_next_control(HWND dialog) {
+    if (dialog_state(dialog)) {
+        SendMessageA(dialog, WM_NEXTDLGCTL, shift_down(), 0);
+        return true;
+    }
+    HWND focus = GetFocus();
+    HWND next = GetNextDlgTabItem(dialog, focus == dialog ? nullptr : focus, shift_down());
+    if (!next) return false;
+    dialog_focus_control(dialog, next);
+    return true;
+}
+
 bool handle_key(HWND dialog, const MSG &msg, UINT code) {
     switch (msg.wParam) {
     case VK_TAB:
         if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
-        SendMessageA(dialog, WM_NEXTDLGCTL, shift_down(), 0);
-        return true;
+        return tab_to_next_control(dialog);
     case VK_LEFT:
     case VK_RIGHT:
     case VK_UP:

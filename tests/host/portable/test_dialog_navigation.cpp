@@ -2,7 +2,8 @@
 // Wine's user32 dialog tests (run on Windows): GetNextDlgTabItem and
 // GetNextDlgGroupItem over Wine's tree of windows (controls visible or not,
 // enabled or not, tab stops, groups, control parents), WM_NEXTDLGCTL moving
-// the default-button style without changing the dialog's default id.
+// the default-button style without changing the dialog's default id, and Tab
+// and Enter through IsDialogMessageA on a window that is no dialog.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -238,6 +239,83 @@ TEST(DefaultButton, IsAStyleBitTheDialogManagerReads) {
     EXPECT_EQ(DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON, s.code_after);
     EXPECT_EQ(MAKELONG(12, DC_HASDEFID), s.default_id);
     EXPECT_EQ(DWORD(BS_DEFPUSHBUTTON), s.one_after);
+}
+
+// ---- the dialog manager over a plain window ------------------------------------------
+
+struct PlainCommands {
+    bool cancel = false, button1 = false;
+};
+PlainCommands g_plain;
+
+LRESULT CALLBACK plain_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND && wp == IDCANCEL) g_plain.cancel = true;
+    if (msg == WM_COMMAND && (wp == 100 || wp == 0xFFFF) && lp) g_plain.button1 = true;  // 0x1FFFF cut to a word
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Wine's IsDialogMessageWindowClass: an overlapped window (no dialog) with a
+// default push button, a push button that is no tab stop, and Cancel.
+class PlainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = plain_window_proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "IsDialogMessageWindowClass";
+        ASSERT_NE(0, RegisterClassA(&wc));
+        main_ = CreateWindowExA(0, wc.lpszClassName, "plain", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, wc.hInstance, nullptr);
+        button1_ = Button("Button &1", WS_TABSTOP | BS_DEFPUSHBUTTON, 100);
+        button2_ = Button("Button &2", BS_PUSHBUTTON, 200);
+        cancel_ = Button("Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
+        g_plain = PlainCommands{};
+    }
+    void TearDown() override {
+        DestroyWindow(main_);
+        UnregisterClassA("IsDialogMessageWindowClass", GetModuleHandleA(nullptr));
+    }
+    HWND Button(const char *text, DWORD style, INT_PTR id) const {
+        return CreateWindowExA(0, "Button", text, WS_CHILD | WS_VISIBLE | style, 10, 10, 80, 80, main_,
+                               reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), nullptr);
+    }
+    // A key pressed on to, through the dialog manager of the plain window.
+    BOOL Key(HWND to, WPARAM key) const {
+        MSG msg{};
+        msg.hwnd = to;
+        msg.message = WM_KEYDOWN;
+        msg.wParam = key;
+        msg.lParam = key == VK_TAB ? 0x000F0001 : 0x001C0001;  // one press, its scan code
+        return IsDialogMessageA(main_, &msg);
+    }
+
+    HWND main_ = nullptr, button1_ = nullptr, button2_ = nullptr, cancel_ = nullptr;
+};
+
+// Tab moves the focus from nowhere to the first tab stop, then past the
+// button that is none to Cancel; Enter on the focused Cancel sends IDCANCEL.
+TEST_F(PlainWindow, TabWalksItsButtonsAndEnterPressesTheFocusedCancel) {
+    EXPECT_TRUE(Key(main_, VK_TAB));
+    EXPECT_EQ(button1_, GetFocus());
+    EXPECT_TRUE(Key(button1_, VK_TAB));
+    EXPECT_EQ(cancel_, GetFocus());
+    EXPECT_TRUE(Key(cancel_, VK_RETURN));
+    EXPECT_TRUE(g_plain.cancel);
+}
+
+// Enter presses the focused default button whichever window the key is for,
+// and sends its id as a word.
+TEST_F(PlainWindow, EnterPressesTheFocusedDefaultButton) {
+    SetFocus(button1_);
+    for (HWND to : {button1_, main_, button2_}) {
+        g_plain.button1 = false;
+        EXPECT_TRUE(Key(to, VK_RETURN));
+        EXPECT_TRUE(g_plain.button1) << "Enter for window " << (to == main_ ? "main" : "button");
+    }
+    g_plain.button1 = false;
+    SetWindowLongPtrA(button1_, GWLP_ID, 0x1FFFF);
+    EXPECT_TRUE(Key(main_, VK_RETURN));
+    EXPECT_TRUE(g_plain.button1);
 }
 
 }  // namespace
