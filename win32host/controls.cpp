@@ -1,7 +1,8 @@
 // controls.cpp - the predefined controls the program's dialogs hold: STATIC
-// (text and icon), BUTTON (push, default push, group box), LISTBOX (with
-// LBS_SORT and LBS_NOTIFY) and the common control msctls_progress32, each a
-// window procedure with Windows' messages, results and notifications.
+// (text and icon), BUTTON (push, default push, group box, check states),
+// LISTBOX (with LBS_SORT and LBS_NOTIFY) and the common control
+// msctls_progress32, each a window procedure with Windows' messages, results
+// and notifications.
 #include "frontend.h"
 #include "window_model.h"
 
@@ -73,8 +74,10 @@ LRESULT CALLBACK static_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // ---- BUTTON ----------------------------------------------------------------------
 
 struct ButtonState : ControlState {
-    UINT state = 0;  // BST_PUSHED, BST_FOCUS
+    UINT state = 0;  // the check state (BST_CHECKED, BST_INDETERMINATE), BST_PUSHED, BST_FOCUS
 };
+
+constexpr UINT check_mask = BST_CHECKED | BST_INDETERMINATE;
 
 DWORD button_type(HWND hwnd) { return style_of(hwnd) & BS_TYPEMASK; }
 
@@ -92,6 +95,33 @@ LRESULT button_dlg_code(HWND hwnd) {
     default:
         return DLGC_BUTTON;
     }
+}
+
+bool is_radio_button(HWND hwnd) { return button_type(hwnd) == BS_RADIOBUTTON || button_type(hwnd) == BS_AUTORADIOBUTTON; }
+
+// The highest check state of the button's type: none for push buttons and
+// group boxes, indeterminate for three-state boxes.
+UINT most_checked(HWND hwnd) {
+    DWORD type = button_type(hwnd);
+    if (type == BS_3STATE || type == BS_AUTO3STATE) return BST_INDETERMINATE;
+    bool checkable = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || is_radio_button(hwnd);
+    return checkable ? BST_CHECKED : BST_UNCHECKED;
+}
+
+// A radio button is a tab stop while it is checked, so that Tab and the
+// dialog's first focus go to the checked button of a group (Wine's
+// test_focus, on Windows).
+// Limits: checking an auto radio button leaves the others of its group checked.
+LRESULT set_check(HWND hwnd, WPARAM wp) {
+    UINT check = std::min(static_cast<UINT>(wp), most_checked(hwnd));
+    if (is_radio_button(hwnd)) {
+        DWORD style = check ? style_of(hwnd) | WS_TABSTOP : style_of(hwnd) & ~WS_TABSTOP;
+        SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(style));
+    }
+    auto *b = control_of<ButtonState>(hwnd);
+    b->state = (b->state & ~check_mask) | check;
+    frontend().invalidate();
+    return 0;
 }
 
 void set_pushed(HWND hwnd, bool pushed) {
@@ -121,6 +151,10 @@ LRESULT CALLBACK button_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return button_dlg_code(hwnd);
     case BM_SETSTYLE:
         return set_button_style(hwnd, wp);
+    case BM_GETCHECK:
+        return control_of<ButtonState>(hwnd)->state & check_mask;
+    case BM_SETCHECK:
+        return set_check(hwnd, wp);
     case BM_GETSTATE:
         return control_of<ButtonState>(hwnd)->state;
     case BM_SETSTATE:

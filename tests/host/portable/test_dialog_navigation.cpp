@@ -2,8 +2,9 @@
 // Wine's user32 dialog tests (run on Windows): GetNextDlgTabItem and
 // GetNextDlgGroupItem over Wine's tree of windows (controls visible or not,
 // enabled or not, tab stops, groups, control parents), WM_NEXTDLGCTL moving
-// the default-button style without changing the dialog's default id, and Tab
-// and Enter through IsDialogMessageA on a window that is no dialog.
+// the default-button style without changing the dialog's default id, the
+// focus going to a checked radio button, and Tab and Enter through
+// IsDialogMessageA on a window that is no dialog.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <map>
 
 #include "dialog_builder.h"
+#include "portable_ids.h"
 
 namespace {
 
@@ -316,6 +318,59 @@ TEST_F(PlainWindow, EnterPressesTheFocusedDefaultButton) {
     SetWindowLongPtrA(button1_, GWLP_ID, 0x1FFFF);
     EXPECT_TRUE(Key(main_, VK_RETURN));
     EXPECT_TRUE(g_plain.button1);
+}
+
+// ---- the focus given to a dialog ---------------------------------------------------------
+
+struct RadioFocus {
+    BOOL init_result = FALSE;
+    HWND radio2 = nullptr, focus_before = nullptr, focus_after = nullptr;
+    DWORD radio1_style = 0, radio2_style = 0;
+};
+
+// Wine's delayFocusDlgWinProc: the second radio button is checked in
+// WM_INITDIALOG; once the dialog runs, the focus is read, then the dialog is
+// given the focus and it is read again.
+INT_PTR CALLBACK radio_focus_proc(HWND dlg, UINT msg, WPARAM, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dlg, DWLP_USER, lp);
+        auto &init = *reinterpret_cast<RadioFocus *>(lp);
+        init.radio2 = GetDlgItem(dlg, IDC_PT_RADIO2);
+        SendDlgItemMessageA(dlg, IDC_PT_RADIO1, BM_SETCHECK, BST_UNCHECKED, 0);
+        SendMessageA(init.radio2, BM_SETCHECK, BST_CHECKED, 0);
+        init.radio1_style = static_cast<DWORD>(GetWindowLongA(GetDlgItem(dlg, IDC_PT_RADIO1), GWL_STYLE));
+        init.radio2_style = static_cast<DWORD>(GetWindowLongA(init.radio2, GWL_STYLE));
+        PostMessageA(dlg, WM_USER, 0, 0);
+        return init.init_result;
+    }
+    case WM_USER: {
+        auto &s = *reinterpret_cast<RadioFocus *>(GetWindowLongPtrA(dlg, DWLP_USER));
+        s.focus_before = GetFocus();
+        SetFocus(dlg);
+        s.focus_after = GetFocus();
+        EndDialog(dlg, IDCANCEL);
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+// A checked radio button is the tab stop of its group (BM_SETCHECK moves
+// WS_TABSTOP), so the focus goes to it: at once when WM_INITDIALOG answers
+// TRUE, when the dialog is given the focus otherwise.
+TEST(DialogInitialFocus, GoesToTheCheckedRadioButton) {
+    for (BOOL init_result : {FALSE, TRUE}) {
+        RadioFocus s;
+        s.init_result = init_result;
+        ASSERT_EQ(IDCANCEL, DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PT_RADIO), nullptr,
+                                            radio_focus_proc, reinterpret_cast<LPARAM>(&s)));
+        EXPECT_EQ(DWORD(0), s.radio1_style & WS_TABSTOP);
+        EXPECT_EQ(DWORD(WS_TABSTOP), s.radio2_style & WS_TABSTOP);
+        EXPECT_EQ(init_result ? s.radio2 : nullptr, s.focus_before) << "WM_INITDIALOG answered " << init_result;
+        EXPECT_EQ(s.radio2, s.focus_after) << "WM_INITDIALOG answered " << init_result;
+    }
 }
 
 }  // namespace
