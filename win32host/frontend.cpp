@@ -141,8 +141,11 @@ bool user_press(HWND target, int id, std::string &error) {
         error = "control " + std::to_string(id) + " of " + describe_window(target) + " is disabled";
         return false;
     }
-    PostMessageA(ctl, WM_LBUTTONDOWN, 0, 0);
-    PostMessageA(ctl, WM_LBUTTONUP, 0, 0);
+    // Off the control's entries: a pressed list box takes the focus and chooses
+    // nothing, as ever; select chooses an entry.
+    LPARAM edge = MAKELPARAM(-1, -1);
+    PostMessageA(ctl, WM_LBUTTONDOWN, MK_LBUTTON, edge);
+    PostMessageA(ctl, WM_LBUTTONUP, 0, edge);
     return true;
 }
 

@@ -18,10 +18,12 @@ struct ListBoxItem {
     LPARAM data = 0;
 };
 
+// Limits: the caret and the anchor stay where they were when entries come and go.
 struct ListBoxState : ControlState {
     std::vector<ListBoxItem> items;
     int selected = LB_ERR;
-    int caret = 0;  // the item with the focus rectangle
+    int caret = 0;         // the item with the focus rectangle
+    int anchor = LB_ERR;   // the item the user last selected
     int top = 0;
 };
 
@@ -114,15 +116,24 @@ LRESULT get_text_len(HWND hwnd, WPARAM wp) {
 
 // Windows compares the entry's first characters with the user's collation,
 // case ignored, as lstrcmpi does: "ABC\xED" (í) begins "abc\xCDzz" (Í).
-bool prefix_of(const std::string &item, const char *prefix) {
+bool begins_with(std::string_view item, const char *prefix) {
     size_t n = std::strlen(prefix);
-    return item.size() >= n && lstrcmpiA(item.substr(0, n).c_str(), prefix) == 0;
+    return item.size() >= n && lstrcmpiA(std::string(item.substr(0, n)).c_str(), prefix) == 0;
 }
 
+// A directory entry as LB_DIR writes it, "[name]", and a drive, "[-c-]", also
+// begin with what follows their bracket or dash.
+bool prefix_of(std::string_view item, const char *prefix) {
+    if (begins_with(item, prefix)) return true;
+    if (item.empty() || item[0] != '[') return false;
+    return begins_with(item.substr(1), prefix) || (item.size() > 1 && item[1] == '-' && begins_with(item.substr(2), prefix));
+}
+
+// An empty text finds nothing, as on Windows.
 LRESULT find_string(HWND hwnd, WPARAM wp, LPARAM lp, bool exact) {
     const char *t = reinterpret_cast<const char *>(lp);
     int n = count(hwnd);
-    if (!t || n == 0) return LB_ERR;
+    if (!t || !*t || n == 0) return LB_ERR;
     int start = static_cast<int>(static_cast<INT_PTR>(wp));
     if (start < -1 || start >= n) start = -1;
     for (int step = 1; step <= n; ++step) {
@@ -134,10 +145,30 @@ LRESULT find_string(HWND hwnd, WPARAM wp, LPARAM lp, bool exact) {
 }
 
 // A selection made by the user is announced with LBN_SELCHANGE when the list
-// box has LBS_NOTIFY; one made by a message is not.
+// box has LBS_NOTIFY; one made by a message is not. It sets the anchor too.
 void user_select_item(HWND hwnd, int index) {
     if (index < 0 || index >= count(hwnd)) return;
+    lb(hwnd).anchor = index;
     if (select_item(hwnd, index) && (style_of(hwnd) & LBS_NOTIFY)) notify_parent(hwnd, LBN_SELCHANGE);
+}
+
+// The entry drawn at a height in the client area, or LB_ERR.
+int item_at(HWND hwnd, int y) {
+    if (y < 0) return LB_ERR;
+    int index = lb(hwnd).top + y / item_height;
+    return index < count(hwnd) ? index : LB_ERR;
+}
+
+// An entry's rectangle in the client area; 1 when it shows, 0 when scrolled away.
+LRESULT item_rect(HWND hwnd, WPARAM wp, LPARAM lp) {
+    int index = static_cast<int>(wp);
+    auto *rect = reinterpret_cast<RECT *>(lp);
+    if (index < 0 || index >= count(hwnd) || !rect) return LB_ERR;
+    RECT client;
+    GetClientRect(hwnd, &client);
+    int top = (index - lb(hwnd).top) * item_height;
+    *rect = RECT{0, top, client.right, top + item_height};
+    return top + item_height > 0 && top < client.bottom;
 }
 
 void key_down(HWND hwnd, WPARAM key) {
@@ -173,7 +204,23 @@ LRESULT list_item_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     case LB_GETSEL:
         return valid ? lb(hwnd).selected == index : LB_ERR;
-    default:  // LB_SETSEL: Limits: single-selection list boxes only.
+    default:
+        return item_rect(hwnd, wp, lp);  // LB_GETITEMRECT
+    }
+}
+
+// A single-selection list box refuses the messages of multiple selection.
+// Limits: single-selection list boxes only; LBS_MULTIPLESEL and
+// LBS_EXTENDEDSEL are not modelled.
+LRESULT selection_message(HWND hwnd, UINT msg) {
+    switch (msg) {
+    case LB_GETCURSEL:
+        return lb(hwnd).selected;
+    case LB_GETANCHORINDEX:
+        return lb(hwnd).anchor;
+    case LB_GETCARETINDEX:
+        return lb(hwnd).caret;
+    default:  // LB_SETSEL, LB_GETSELCOUNT, LB_SELITEMRANGE
         return LB_ERR;
     }
 }
@@ -207,7 +254,12 @@ LRESULT CALLBACK listbox_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case LB_SETCURSEL:
         return set_cur_sel(hwnd, wp);
     case LB_GETCURSEL:
-        return lb(hwnd).selected;
+    case LB_GETANCHORINDEX:
+    case LB_GETCARETINDEX:
+    case LB_SETSEL:
+    case LB_GETSELCOUNT:
+    case LB_SELITEMRANGE:
+        return selection_message(hwnd, msg);
     case LB_GETTEXT:
         return get_text(hwnd, wp, lp);
     case LB_GETTEXTLEN:
@@ -231,10 +283,11 @@ LRESULT CALLBACK listbox_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case LB_GETITEMDATA:
     case LB_SETITEMDATA:
     case LB_GETSEL:
-    case LB_SETSEL:
+    case LB_GETITEMRECT:
         return list_item_message(hwnd, msg, wp, lp);
-    case WM_LBUTTONDOWN:
-        take_focus(hwnd);  // Limits: a click selects no entry; entries are picked by WM_HOST_PICKITEM
+    case WM_LBUTTONDOWN:  // the front-ends click with WM_HOST_PICKITEM, which needs no coordinates
+        take_focus(hwnd);
+        user_select_item(hwnd, item_at(hwnd, static_cast<SHORT>(HIWORD(lp))));
         return 0;
     case WM_HOST_PICKITEM:
         take_focus(hwnd);

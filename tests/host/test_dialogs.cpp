@@ -155,6 +155,17 @@ TEST(DialogKeys, SelectPicksAnEntryAndPressClicksAButton) {
     ExpectClick(clicks(p)[0], IDC_TWO, IDC_TWO, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, 0);
 }
 
+// press on a list box gives it the focus and chooses no entry; Enter there
+// presses the default button.
+TEST(DialogKeys, PressOnTheListFocusesItAndChoosesNothing) {
+    ScriptedUser user("press 13; key enter\n");
+    Probe p;
+    p.items = {"LPT1:  (Local Port)", "FILE:  (Print to File)"};
+    EXPECT_EQ(IDC_TWO, RunDialog(IDD_KEYS, p));
+    ASSERT_EQ(1u, clicks(p).size());
+    ExpectClick(clicks(p)[0], IDC_TWO, IDC_LIST, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, LB_ERR);
+}
+
 TEST(DialogFocus, ReturningTrueFocusesTheFirstTabStop) {
     ScriptedUser user("key enter\n");
     Probe p;
