@@ -13,6 +13,10 @@
 namespace w32h {
 namespace {
 
+constexpr uintptr_t desktop_handle = 0x10010;
+
+bool is_desktop(HWND hwnd) { return reinterpret_cast<uintptr_t>(hwnd) == desktop_handle; }
+
 void place_default(Window &w, int x, int y, int cx, int cy) {
     const Config &cfg = config();
     bool overlapped = !(w.style & (WS_CHILD | WS_POPUP));
@@ -60,6 +64,16 @@ void send_ncdestroy(HWND hwnd) {
     unlink_window(hwnd);
 }
 
+// Windows gives a window the edge of a raised frame when it has a frame of a
+// dialog or a sizing border, unless it asks for a static edge, and always to
+// an overlapped window (Wine's test_window_styles).
+DWORD fix_ex_style(DWORD style, DWORD ex_style) {
+    bool overlapped = !(style & (WS_CHILD | WS_POPUP));
+    bool framed = (style & (WS_DLGFRAME | WS_THICKFRAME)) && !(ex_style & WS_EX_STATICEDGE);
+    if (overlapped || framed || (ex_style & WS_EX_DLGMODALFRAME)) return ex_style | WS_EX_WINDOWEDGE;
+    return ex_style & ~WS_EX_WINDOWEDGE;
+}
+
 // Builds the record of a new window from its class and creation data and
 // files it under a fresh handle; the first plain top-level window becomes the
 // main window.
@@ -73,8 +87,10 @@ HWND insert_window(const std::shared_ptr<WindowClass> &cls, const CREATESTRUCTA 
     w.proc = cls->proc;
     w.instance = cs.hInstance;
     w.style = style;
-    w.ex_style = cs.dwExStyle;
-    if (!(style & (WS_CHILD | WS_POPUP))) w.style |= WS_CLIPSIBLINGS | WS_CAPTION;
+    w.ex_style = fix_ex_style(style, cs.dwExStyle);
+    // Every top-level window clips its siblings; an overlapped one has a caption.
+    if (!(style & WS_CHILD)) w.style |= WS_CLIPSIBLINGS;
+    if (!(style & (WS_CHILD | WS_POPUP))) w.style |= WS_CAPTION;
     if (style & WS_CHILD) {
         w.parent = cs.hwndParent;
         w.id = reinterpret_cast<LONG_PTR>(cs.hMenu);
@@ -228,8 +244,8 @@ LONG_PTR get_window_long(const Window &w, int index) {
         return reinterpret_cast<LONG_PTR>(w.proc);
     case GWLP_HINSTANCE:
         return reinterpret_cast<LONG_PTR>(w.instance);
-    case GWLP_HWNDPARENT:
-        return reinterpret_cast<LONG_PTR>(is_child(w) ? w.parent : w.owner);
+    case GWLP_HWNDPARENT:  // the parent, but not the desktop; else the owner
+        return reinterpret_cast<LONG_PTR>(is_child(w) ? (is_desktop(w.parent) ? nullptr : w.parent) : w.owner);
     default:
         break;
     }
@@ -267,7 +283,6 @@ LONG_PTR set_window_long(Window &w, int index, LONG_PTR value) {
     return old;
 }
 
-constexpr uintptr_t desktop_handle = 0x10010;
 
 // The desktop is a window to Windows: it exists, it is visible and covers the
 // screen, and a window created with it as its parent is a top-level window
@@ -289,8 +304,6 @@ Window &desktop_window() {
     wm.desktop->rect = RECT{0, 0, config().screen_width, config().screen_height};
     return *wm.desktop;
 }
-
-bool is_desktop(HWND hwnd) { return reinterpret_cast<uintptr_t>(hwnd) == desktop_handle; }
 
 }  // namespace
 
@@ -363,6 +376,9 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         if (hWndParent && !find_window(hWndParent)) fail_with(ERROR_INVALID_WINDOW_HANDLE);
         if (is_desktop(hWndParent) && !(dwStyle & WS_CHILD)) hWndParent = nullptr;  // top-level, owned by nobody
         if ((dwStyle & WS_CHILD) && !hWndParent) fail_with(ERROR_TLW_WITH_WSCHILD);
+        // A top-level window's hMenu is its menu bar. Limits: win32host makes no
+        // menus, so any there is not one.
+        if (!(dwStyle & WS_CHILD) && hMenu) fail_with(ERROR_INVALID_MENU_HANDLE);
         CREATESTRUCTA cs{
             lpParam,      hInstance,   hMenu,    hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
             lpWindowName, lpClassName, dwExStyle};
@@ -433,7 +449,8 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
 HWND WINAPI GetParent(HWND hWnd) {
     return entry_point<HWND>(nullptr, [&]() -> HWND {
         const Window &w = window_or_fail(hWnd);
-        return is_child(w) ? w.parent : w.owner;
+        if (is_child(w)) return w.parent;
+        return (w.style & WS_POPUP) ? w.owner : nullptr;  // an owned overlapped window has no parent
     });
 }
 
