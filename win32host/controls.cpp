@@ -68,7 +68,9 @@ LRESULT button_dlg_code(HWND hwnd) {
     }
 }
 
-bool is_radio_button(HWND hwnd) { return button_type(hwnd) == BS_RADIOBUTTON || button_type(hwnd) == BS_AUTORADIOBUTTON; }
+bool is_radio_button(HWND hwnd) {
+    return button_type(hwnd) == BS_RADIOBUTTON || button_type(hwnd) == BS_AUTORADIOBUTTON;
+}
 
 // The highest check state of the button's type: none for push buttons and
 // group boxes, indeterminate for three-state boxes.
@@ -220,7 +222,8 @@ LRESULT get_range(HWND hwnd, WPARAM wp, LPARAM lp) {
 bool knows_32_bit_range() { return windows_traits().common_controls >= 470; }
 
 LRESULT CALLBACK progress_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if ((msg == PBM_SETRANGE32 || msg == PBM_GETRANGE) && !knows_32_bit_range()) return DefWindowProcA(hwnd, msg, wp, lp);
+    if ((msg == PBM_SETRANGE32 || msg == PBM_GETRANGE) && !knows_32_bit_range())
+        return DefWindowProcA(hwnd, msg, wp, lp);
     switch (msg) {
     case PBM_SETRANGE:
         return set_range(hwnd, LOWORD(lp), HIWORD(lp));

@@ -36,7 +36,7 @@ const char *predefined_class(WORD atom) {
     static const struct {
         WORD atom;
         const char *name;
-    } classes[] = {{0x0080, "Button"}, {0x0081, "Edit"},      {0x0082, "Static"},
+    } classes[] = {{0x0080, "Button"},  {0x0081, "Edit"},      {0x0082, "Static"},
                    {0x0083, "ListBox"}, {0x0084, "ScrollBar"}, {0x0085, "ComboBox"}};
     for (const auto &c : classes)
         if (c.atom == atom) return c.name;

@@ -22,8 +22,8 @@ struct ListBoxItem {
 struct ListBoxState : ControlState {
     std::vector<ListBoxItem> items;
     int selected = LB_ERR;
-    int caret = 0;         // the item with the focus rectangle
-    int anchor = LB_ERR;   // the item the user last selected
+    int caret = 0;        // the item with the focus rectangle
+    int anchor = LB_ERR;  // the item the user last selected
     int top = 0;
 };
 
@@ -126,7 +126,8 @@ bool begins_with(std::string_view item, const char *prefix) {
 bool prefix_of(std::string_view item, const char *prefix) {
     if (begins_with(item, prefix)) return true;
     if (item.empty() || item[0] != '[') return false;
-    return begins_with(item.substr(1), prefix) || (item.size() > 1 && item[1] == '-' && begins_with(item.substr(2), prefix));
+    return begins_with(item.substr(1), prefix) ||
+           (item.size() > 1 && item[1] == '-' && begins_with(item.substr(2), prefix));
 }
 
 // An empty text finds nothing, as on Windows.

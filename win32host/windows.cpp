@@ -283,7 +283,6 @@ LONG_PTR set_window_long(Window &w, int index, LONG_PTR value) {
     return old;
 }
 
-
 // The desktop is a window to Windows: it exists, it is visible and covers the
 // screen, and a window created with it as its parent is a top-level window
 // without an owner. It is no top-level window itself, so nothing lists it.

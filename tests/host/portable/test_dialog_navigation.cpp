@@ -55,7 +55,7 @@ const struct {
     {29, 5, visible | WS_GROUP, 0},  // controls around the dialog of most cases
     {81, 5, visible, 0},
     {6, 5, visible, WS_EX_CONTROLPARENT},
-    {63, 6, visible | WS_DISABLED | WS_TABSTOP, 0},  // at the start: disabled, skipped
+    {63, 6, visible | WS_DISABLED | WS_TABSTOP, 0},   // at the start: disabled, skipped
     {64, 6, WS_CHILD | WS_TABSTOP, 0},                // invisible, skipped
     {65, 6, WS_CHILD | WS_DISABLED | WS_TABSTOP, 0},  // both
     {66, 6, visible, 0},                              // no tab stop: found by groups only
@@ -92,16 +92,16 @@ const struct Walk {
     bool tab, previous;
     int res;
 } walks[] = {
-    {1, 6, 0, false, true, 0},     {2, 6, 0, true, true, 0},       {3, 6, 6, false, true, 0},
-    {4, 6, 6, true, true, 0},      {5, 6, 0, false, false, 66},    {6, 6, 0, true, false, 67},
-    {7, 6, 6, false, false, 66},   {8, 6, 6, true, false, 67},     {9, 4, 83, true, false, 84},
-    {10, 4, 83, false, false, 5},  {11, 5, 81, true, false, 67},   {12, 5, 81, false, false, 66},
-    {13, 5, 82, true, true, 78},   {14, 5, 82, false, true, 79},   {15, 6, 70, false, false, 72},
-    {16, 6, 72, false, false, 25}, {17, 6, 75, false, false, 26},  {18, 6, 77, false, false, 76},
-    {19, 6, 79, false, false, 66}, {20, 6, 71, false, false, 72},  {21, 6, 64, false, false, 66},
-    {22, 6, 25, false, false, 70}, {23, 6, 68, false, false, 68},  {24, 6, 25, false, true, 72},
-    {25, 1, 70, false, false, 72}, {27, 1, 70, true, false, 72},   {29, 6, 67, true, false, 72},
-    {30, 6, 72, true, true, 67},   {35, 2, 0, false, false, 60},   {36, 2, 0, true, false, 60},
+    {1, 6, 0, false, true, 0},     {2, 6, 0, true, true, 0},      {3, 6, 6, false, true, 0},
+    {4, 6, 6, true, true, 0},      {5, 6, 0, false, false, 66},   {6, 6, 0, true, false, 67},
+    {7, 6, 6, false, false, 66},   {8, 6, 6, true, false, 67},    {9, 4, 83, true, false, 84},
+    {10, 4, 83, false, false, 5},  {11, 5, 81, true, false, 67},  {12, 5, 81, false, false, 66},
+    {13, 5, 82, true, true, 78},   {14, 5, 82, false, true, 79},  {15, 6, 70, false, false, 72},
+    {16, 6, 72, false, false, 25}, {17, 6, 75, false, false, 26}, {18, 6, 77, false, false, 76},
+    {19, 6, 79, false, false, 66}, {20, 6, 71, false, false, 72}, {21, 6, 64, false, false, 66},
+    {22, 6, 25, false, false, 70}, {23, 6, 68, false, false, 68}, {24, 6, 25, false, true, 72},
+    {25, 1, 70, false, false, 72}, {27, 1, 70, true, false, 72},  {29, 6, 67, true, false, 72},
+    {30, 6, 72, true, true, 67},   {35, 2, 0, false, false, 60},  {36, 2, 0, true, false, 60},
 };
 
 class DialogWalk : public ::testing::Test {

@@ -170,10 +170,11 @@ TEST_F(ListBoxMessages, FindStringLooksPastTheBracketsOfDirectoriesAndDrives) {
         const char *text;
         LRESULT found;
     } cases[] = {
-        {LB_FINDSTRING, -1, "abc", 0},      {LB_FINDSTRING, -1, "AB", 0},  {LB_FINDSTRING, -1, "c", 1},
-        {LB_FINDSTRING, -1, "-c", 1},       {LB_FINDSTRING, -1, "[ab", 0}, {LB_FINDSTRING, 0, "ab", 2},
-        {LB_FINDSTRING, -1, "..", 3},       {LB_FINDSTRING, -1, "", LB_ERR},
-        {LB_FINDSTRINGEXACT, -1, "abc", 2}, {LB_FINDSTRINGEXACT, -1, "[abc]", 0},
+        {LB_FINDSTRING, -1, "abc", 0},         {LB_FINDSTRING, -1, "AB", 0},
+        {LB_FINDSTRING, -1, "c", 1},           {LB_FINDSTRING, -1, "-c", 1},
+        {LB_FINDSTRING, -1, "[ab", 0},         {LB_FINDSTRING, 0, "ab", 2},
+        {LB_FINDSTRING, -1, "..", 3},          {LB_FINDSTRING, -1, "", LB_ERR},
+        {LB_FINDSTRINGEXACT, -1, "abc", 2},    {LB_FINDSTRINGEXACT, -1, "[abc]", 0},
         {LB_FINDSTRINGEXACT, -1, "c", LB_ERR}, {LB_FINDSTRINGEXACT, -1, "", LB_ERR},
         {LB_SELECTSTRING, -1, "c", 1},
     };

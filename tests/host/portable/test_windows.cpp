@@ -201,11 +201,11 @@ TEST(CreateWindowExA, ParentAndOwnerAsWindowsSetsThem) {
         DWORD style;
         Who given, hwndparent, parent, owner;
     } rows[] = {
-        {WS_CHILD, main, main, main, none},           {WS_CHILD, desktop, none, desktop, none},
-        {WS_CHILD, child, child, child, none},        {0, none, none, none, none},
-        {0, main, main, none, main},                  {0, child, main, none, main},  // owned by the child's window
-        {WS_POPUP, none, none, none, none},           {WS_POPUP, main, main, main, main},
-        {WS_POPUP, desktop, none, none, none},        {WS_POPUP, child, main, main, main},
+        {WS_CHILD, main, main, main, none},    {WS_CHILD, desktop, none, desktop, none},
+        {WS_CHILD, child, child, child, none}, {0, none, none, none, none},
+        {0, main, main, none, main},           {0, child, main, none, main},  // owned by the child's window
+        {WS_POPUP, none, none, none, none},    {WS_POPUP, main, main, main, main},
+        {WS_POPUP, desktop, none, none, none}, {WS_POPUP, child, main, main, main},
     };
     HWND windows[4] = {nullptr, Create("Static", "main", WS_OVERLAPPEDWINDOW), nullptr, GetDesktopWindow()};
     windows[child] = Create("Static", "child", WS_CHILD, windows[main], 1);
@@ -215,7 +215,8 @@ TEST(CreateWindowExA, ParentAndOwnerAsWindowsSetsThem) {
         EXPECT_EQ(windows[row.hwndparent], reinterpret_cast<HWND>(GetWindowLongPtrA(w, GWLP_HWNDPARENT)))
             << "GWLP_HWNDPARENT of style " << row.style << " given " << row.given;
         EXPECT_EQ(windows[row.parent], GetParent(w)) << "GetParent of style " << row.style << " given " << row.given;
-        EXPECT_EQ(windows[row.owner], GetWindow(w, GW_OWNER)) << "owner of style " << row.style << " given " << row.given;
+        EXPECT_EQ(windows[row.owner], GetWindow(w, GW_OWNER))
+            << "owner of style " << row.style << " given " << row.given;
         DestroyWindow(w);
     }
     SetLastError(poison);
@@ -254,7 +255,8 @@ TEST(CreateWindowExA, AddsTheStylesWindowsAdds) {
                                  nullptr);
         ASSERT_NE(nullptr, w);
         EXPECT_EQ(row.style_out, DWORD(GetWindowLongA(w, GWL_STYLE))) << std::hex << row.style << " " << row.ex_style;
-        EXPECT_EQ(row.ex_style_out, DWORD(GetWindowLongA(w, GWL_EXSTYLE))) << std::hex << row.style << " " << row.ex_style;
+        EXPECT_EQ(row.ex_style_out, DWORD(GetWindowLongA(w, GWL_EXSTYLE)))
+            << std::hex << row.style << " " << row.ex_style;
         DestroyWindow(w);
     }
     DestroyWindow(parent);
