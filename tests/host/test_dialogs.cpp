@@ -1,8 +1,9 @@
 // test_dialogs.cpp - the dialog manager driven by the script front-end:
 // templates read in dialog units, the WM_INITDIALOG focus rule, Tab and
-// Shift+Tab, Enter and Escape, the default button following the focus, and
-// the dialog events of the transcript. What Windows does without a user is
-// pinned by the portable tests (portable/test_dialog_*.cpp).
+// Shift+Tab, Enter and Escape, the default button following the focus, the
+// group walk kept within the dialog, and the dialog events of the transcript.
+// What Windows does without a user is pinned by the portable tests
+// (portable/test_dialog_*.cpp).
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
@@ -192,6 +193,23 @@ TEST(DialogFocus, GetNextDlgTabItemWrapsAndSkipsDisabledControls) {
     RunDialog(IDD_KEYS, p);
     // Backwards from no control finds nothing, as on Windows.
     EXPECT_EQ((std::vector<int>{IDC_ONE, IDC_TWO, IDC_ONE, IDC_LIST, 0}), p.tab_walk);
+}
+
+// A control of another window has no group in the dialog: the walk answers
+// nothing rather than climb out of the dialog for ever (Wine answers so too;
+// no test on Windows says).
+TEST(DialogGroups, AControlOfAnotherWindowHasNoGroupThere) {
+    HWND windows[2], controls[2];
+    for (int i = 0; i < 2; ++i) {
+        windows[i] = CreateWindowExA(0, "Static", "w", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+        controls[i] = CreateWindowExA(0, "Static", "c", WS_CHILD | WS_VISIBLE | WS_GROUP, 0, 0, 9, 9, windows[i],
+                                      reinterpret_cast<HMENU>(1), nullptr, nullptr);
+    }
+    for (BOOL previous : {FALSE, TRUE}) {
+        EXPECT_EQ(nullptr, GetNextDlgGroupItem(windows[0], controls[1], previous));
+        EXPECT_EQ(nullptr, GetNextDlgGroupItem(windows[0], windows[1], previous));
+    }
+    for (HWND w : windows) DestroyWindow(w);
 }
 
 TEST(DialogClose, TheCloseBoxSendsCancel) {

@@ -160,6 +160,21 @@ TEST_F(DialogWalk, FromAControlOutOfReach) { CheckWinesTests(25, 27); }
 // Tab stops skip what is disabled, invisible or no tab stop.
 TEST_F(DialogWalk, TabItemsSkipWhatCannotTakeTheFocus) { CheckWinesTests(29, 30); }
 
+// The last group goes on at the first controls, backwards too: before B
+// comes A, before A the group's last control, D.
+TEST(DialogGroupWalk, TheLastGroupWrapsRoundBothWays) {
+    HWND parent = CreateWindowExA(0, "Static", "walk", WS_POPUP, 0, 0, 90, 90, nullptr, nullptr, nullptr, nullptr);
+    HWND a = nullptr, b = nullptr, c = nullptr, d = nullptr;
+    for (HWND *h : {&a, &b, &c, &d})
+        *h = CreateWindowExA(0, "Static", "", visible | (h == &c ? WS_GROUP : 0), 0, 0, 9, 9, parent, nullptr, nullptr,
+                             nullptr);
+    EXPECT_EQ(a, GetNextDlgGroupItem(parent, b, TRUE));
+    EXPECT_EQ(d, GetNextDlgGroupItem(parent, a, TRUE));
+    EXPECT_EQ(a, GetNextDlgGroupItem(parent, d, FALSE));
+    EXPECT_EQ(c, GetNextDlgGroupItem(parent, b, FALSE));
+    DestroyWindow(parent);
+}
+
 struct NextControl {
     WORD default_after[3] = {};
     HWND focus_after[3] = {};
@@ -241,6 +256,34 @@ TEST(DefaultButton, IsAStyleBitTheDialogManagerReads) {
     EXPECT_EQ(DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON, s.code_after);
     EXPECT_EQ(MAKELONG(12, DC_HASDEFID), s.default_id);
     EXPECT_EQ(DWORD(BS_DEFPUSHBUTTON), s.one_after);
+}
+
+// BM_SETCHECK keeps what the button can hold (nothing for a push button, no
+// third state for a radio button), and a radio button is a tab stop exactly
+// while it is checked.
+TEST(ButtonCheck, KeepsWhatTheButtonHoldsAndMovesARadioButtonsTabStop) {
+    const struct {
+        DWORD type;
+        WPARAM set;
+        LRESULT got;
+        DWORD tab_stop;
+    } rows[] = {
+        {BS_PUSHBUTTON, BST_CHECKED, BST_UNCHECKED, WS_TABSTOP},
+        {BS_CHECKBOX, BST_INDETERMINATE, BST_CHECKED, WS_TABSTOP},
+        {BS_3STATE, BST_INDETERMINATE, BST_INDETERMINATE, WS_TABSTOP},
+        {BS_AUTORADIOBUTTON, BST_INDETERMINATE, BST_CHECKED, WS_TABSTOP},
+        {BS_RADIOBUTTON, BST_UNCHECKED, BST_UNCHECKED, 0},
+    };
+    HWND parent = CreateWindowExA(0, "Static", "buttons", WS_POPUP, 0, 0, 90, 90, nullptr, nullptr, nullptr, nullptr);
+    for (const auto &row : rows) {
+        HWND button = CreateWindowExA(0, "Button", "b", visible | WS_TABSTOP | row.type, 0, 0, 50, 14, parent,
+                                      reinterpret_cast<HMENU>(1), nullptr, nullptr);
+        SendMessageA(button, BM_SETCHECK, row.set, 0);
+        EXPECT_EQ(row.got, SendMessageA(button, BM_GETCHECK, 0, 0)) << "type " << row.type;
+        EXPECT_EQ(row.tab_stop, DWORD(GetWindowLongA(button, GWL_STYLE)) & WS_TABSTOP) << "type " << row.type;
+        DestroyWindow(button);
+    }
+    DestroyWindow(parent);
 }
 
 // ---- the dialog manager over a plain window ------------------------------------------

@@ -83,7 +83,8 @@ TEST(GlobalLock, MoveableBlockCountsLocks) {
 
 // Windows keeps moveable handles in a table of 65536 entries: the next
 // moveable block fails with ERROR_NOT_ENOUGH_MEMORY, while fixed blocks,
-// which need no handle, are still made (Wine's test_GlobalAlloc).
+// which need no handle, are still made, and freeing gives the handles back
+// (Wine's test_GlobalAlloc).
 TEST(GlobalAlloc, TheHandleTableHolds65536MoveableBlocks) {
     constexpr size_t table = 0x10000;
     std::vector<HGLOBAL> moveable;
@@ -99,6 +100,9 @@ TEST(GlobalAlloc, TheHandleTableHolds65536MoveableBlocks) {
     for (HGLOBAL block : moveable) EXPECT_EQ(nullptr, GlobalFree(block));
     GlobalFree(one_more);
     GlobalFree(fixed);
+    HGLOBAL again = GlobalAlloc(GMEM_MOVEABLE, 0);  // freed handles are free again
+    EXPECT_NE(nullptr, again);
+    GlobalFree(again);
 }
 
 // GlobalFree answers what it cannot free with the value itself: a pointer

@@ -183,6 +183,22 @@ TEST_F(ListBoxMessages, FindStringLooksPastTheBracketsOfDirectoriesAndDrives) {
             << (c.msg == LB_FINDSTRINGEXACT ? "exact " : "") << '"' << c.text << "\" from " << c.from;
 }
 
+// LB_GETITEMRECT gives an entry's rectangle in the client area, shown or not,
+// and answers whether it shows (Wine's test_itemfrompoint and test_ownerdraw).
+TEST_F(ListBoxMessages, ItemRectanglesFollowTheTopIndex) {
+    create(0, std::vector<std::string>(20, "entry"));
+    RECT first{}, second{}, last{};
+    EXPECT_EQ(1, send(LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)));
+    EXPECT_EQ(0, first.top);
+    EXPECT_EQ(0, send(LB_GETITEMRECT, 19, reinterpret_cast<LPARAM>(&last)));
+    EXPECT_EQ(0, send(LB_SETTOPINDEX, 1));
+    EXPECT_EQ(1, send(LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second)));
+    EXPECT_EQ(0, second.top);
+    send(LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    EXPECT_LT(first.top, 0);  // above the client area
+    EXPECT_EQ(LB_ERR, send(LB_GETITEMRECT, 20, reinterpret_cast<LPARAM>(&last)));
+}
+
 // Wine's check() and its rows for single-selection list boxes: at first, after
 // a click on the second entry, after Down, and after LB_SELITEMRANGE (which
 // such a list box refuses). LBS_NOSEL changes none of it.
