@@ -147,24 +147,23 @@ TEST(DialogKeys, ArrowsMoveTheListSelectionAndNotify) {
     ExpectClick(clicks(p)[0], IDC_TWO, IDC_LIST, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, 2);
 }
 
+// select picks an entry and press clicks a button; press on the list box
+// gives it the focus and chooses no entry, and Enter there presses the
+// default button.
 TEST(DialogKeys, SelectPicksAnEntryAndPressClicksAButton) {
-    ScriptedUser user("select FILE; press 12\n");
-    Probe p;
-    p.items = {"LPT1:  (Local Port)", "FILE:  (Print to File)"};
-    EXPECT_EQ(IDC_TWO, RunDialog(IDD_KEYS, p));
-    ASSERT_EQ(1u, clicks(p).size());
-    ExpectClick(clicks(p)[0], IDC_TWO, IDC_TWO, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, 0);
-}
-
-// press on a list box gives it the focus and chooses no entry; Enter there
-// presses the default button.
-TEST(DialogKeys, PressOnTheListFocusesItAndChoosesNothing) {
-    ScriptedUser user("press 13; key enter\n");
-    Probe p;
-    p.items = {"LPT1:  (Local Port)", "FILE:  (Print to File)"};
-    EXPECT_EQ(IDC_TWO, RunDialog(IDD_KEYS, p));
-    ASSERT_EQ(1u, clicks(p).size());
-    ExpectClick(clicks(p)[0], IDC_TWO, IDC_LIST, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, LB_ERR);
+    const struct {
+        const char *script;
+        int focus;
+        LRESULT selection;
+    } rows[] = {{"select FILE; press 12\n", IDC_TWO, 0}, {"press 13; key enter\n", IDC_LIST, LB_ERR}};
+    for (const auto &row : rows) {
+        ScriptedUser user(row.script);
+        Probe p;
+        p.items = {"LPT1:  (Local Port)", "FILE:  (Print to File)"};
+        EXPECT_EQ(IDC_TWO, RunDialog(IDD_KEYS, p)) << row.script;
+        ASSERT_EQ(1u, clicks(p).size()) << row.script;
+        ExpectClick(clicks(p)[0], IDC_TWO, row.focus, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, row.selection);
+    }
 }
 
 TEST(DialogFocus, ReturningTrueFocusesTheFirstTabStop) {
