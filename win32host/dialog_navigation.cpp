@@ -194,28 +194,28 @@ BOOL dialog_message_of(HWND dialog, MSG &msg) {
 // control the walk goes on among its siblings, then its ancestors'; from the
 // last control, or one that is not the dialog's, it starts again at the
 // first. ctl when there is no other tab stop.
-HWND next_tab_item(const Window &d, HWND ctl, BOOL previous) {
+HWND next_tab_item(const Window &d, HWND ctl, bool backwards) {
     if (ctl == d.handle) ctl = nullptr;
-    if (!ctl) return previous ? nullptr : tab_stop_from(edge_child(d.handle, false), false);
+    if (!ctl) return backwards ? nullptr : tab_stop_from(edge_child(d.handle, false), false);
     if (IsChild(d.handle, ctl))
         for (HWND at = ctl; at != d.handle; at = parent_of(at))
-            if (HWND found = tab_stop_from(sibling(at, previous != 0), previous != 0)) return found;
-    HWND found = tab_stop_from(edge_child(d.handle, previous != 0), previous != 0);
+            if (HWND found = tab_stop_from(sibling(at, backwards), backwards)) return found;
+    HWND found = tab_stop_from(edge_child(d.handle, backwards), backwards);
     return found ? found : ctl;
 }
 
 // The next (or previous) visible, enabled control of ctl's group, else ctl;
 // nothing for a control that is not the dialog's. From no control, the first
 // control when it is reachable, else the walk from there.
-HWND next_group_item(const Window &d, HWND ctl, BOOL previous) {
+HWND next_group_item(const Window &d, HWND ctl, bool backwards) {
     if (ctl == d.handle) ctl = nullptr;
-    if (!ctl && previous) return nullptr;
+    if (!ctl && backwards) return nullptr;
     if (ctl && !IsChild(d.handle, ctl)) return nullptr;
     if (!ctl) {
         ctl = edge_child(d.handle, false);
         if (!ctl || reachable(ctl)) return ctl;
     }
-    return walk_group(d.handle, ctl, previous != 0);
+    return walk_group(d.handle, ctl, backwards);
 }
 
 }  // namespace
@@ -234,11 +234,13 @@ BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
 }
 
 HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-    return entry_point<HWND>(nullptr, [&]() -> HWND { return next_tab_item(window_or_fail(hDlg), hCtl, bPrevious); });
+    return entry_point<HWND>(nullptr,
+                             [&]() -> HWND { return next_tab_item(window_or_fail(hDlg), hCtl, bPrevious != 0); });
 }
 
 HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-    return entry_point<HWND>(nullptr, [&]() -> HWND { return next_group_item(window_or_fail(hDlg), hCtl, bPrevious); });
+    return entry_point<HWND>(nullptr,
+                             [&]() -> HWND { return next_group_item(window_or_fail(hDlg), hCtl, bPrevious != 0); });
 }
 
 }  // extern "C"
