@@ -1,85 +1,16 @@
-// dialogs.cpp - dialogs built from binary templates: the template reader,
-// creation of the dialog and its controls in dialog units, WM_INITDIALOG and
-// its focus rule, the modal loop that shows the dialog when it first goes
-// idle, the default dialog procedure and the dialog manager's keyboard.
+// dialogs.cpp - the dialog manager: dialogs created from their templates
+// (dialog_template.cpp reads them) in dialog units, WM_INITDIALOG and its focus
+// rule, the modal loop that shows the dialog when it first goes idle,
+// EndDialog and the dialog's controls by id. The default dialog procedure is
+// defdlg.cpp, the keyboard and the walk over controls dialog_navigation.cpp.
 #include "api.h"
-#include "binary_reader.h"
 #include "dialog_template.h"
 #include "frontend.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace w32h {
 namespace {
-
-// ---- template reader -----------------------------------------------------------
-
-using Reader = LittleEndianReader;
-
-// A name or an ordinal: 0 (none), 0xFFFF followed by a number, or a string.
-void name_or_ordinal(Reader &r, std::string &text, std::optional<WORD> &ordinal) {
-    WORD first = r.word();
-    if (first == 0xFFFF) {
-        ordinal = r.word();
-        return;
-    }
-    if (first == 0) return;
-    std::u16string s(1, static_cast<char16_t>(first));
-    s += r.wide_string();
-    text = utf16_to_cp1252(s.data(), s.size());
-}
-
-const char *predefined_class(WORD atom) {
-    switch (atom) {
-    case 0x0080:
-        return "Button";
-    case 0x0081:
-        return "Edit";
-    case 0x0082:
-        return "Static";
-    case 0x0083:
-        return "ListBox";
-    case 0x0084:
-        return "ScrollBar";
-    case 0x0085:
-        return "ComboBox";
-    default:
-        return nullptr;
-    }
-}
-
-bool read_item(Reader &r, bool extended, DialogItemLayout &item) {
-    r.align(4);
-    if (extended) {
-        r.dword();  // help id
-        item.ex_style = r.dword();
-        item.style = r.dword();
-    } else {
-        item.style = r.dword();
-        item.ex_style = r.dword();
-    }
-    item.x = r.sword();
-    item.y = r.sword();
-    item.cx = r.sword();
-    item.cy = r.sword();
-    item.id = extended ? static_cast<INT_PTR>(static_cast<LONG>(r.dword())) : r.word();
-    std::optional<WORD> atom;
-    name_or_ordinal(r, item.class_name, atom);
-    if (atom) {
-        const char *name = predefined_class(*atom);
-        item.class_name = name ? name : "#" + std::to_string(*atom);
-    }
-    name_or_ordinal(r, item.text, item.text_ordinal);
-    // Windows hands a control its creation data from the size word on.
-    WORD extra = r.word();
-    if (extra) {
-        item.creation_data = {LOBYTE(extra), HIBYTE(extra)};
-        std::vector<BYTE> data = r.bytes(extra);
-        item.creation_data.insert(item.creation_data.end(), data.begin(), data.end());
-    }
-    return r.ok();
-}
 
 // ---- creation ------------------------------------------------------------------
 
@@ -194,9 +125,7 @@ void initialise(HWND hwnd, LPARAM param) {
     if (!SendMessageA(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param) || !IsWindow(hwnd)) return;
     DialogState *d = dialog_state(hwnd);
     if (!d || d->ended) return;
-    first = GetNextDlgTabItem(hwnd, nullptr, FALSE);
-    if (!first) first = GetNextDlgGroupItem(hwnd, nullptr, FALSE);
-    if (first) SetFocus(first);
+    if (HWND first_control = first_dialog_control(hwnd)) SetFocus(first_control);
 }
 
 void show_first_time(HWND hwnd) {
@@ -236,252 +165,7 @@ void modal_loop(HWND hwnd) {
     }
 }
 
-// ---- default-button tracking ---------------------------------------------------
-
-UINT dlg_code(HWND hwnd) { return hwnd ? static_cast<UINT>(SendMessageA(hwnd, WM_GETDLGCODE, 0, 0)) : 0; }
-
-HWND find_styled_default(HWND dialog) {
-    Window *w = find_window(dialog);
-    if (!w) return nullptr;
-    for (HWND child : w->children)
-        if (dlg_code(child) & DLGC_DEFPUSHBUTTON) return child;
-    return nullptr;
-}
-
-// When the focus moves to a push button it takes the default style; when it
-// moves to any other control the dialog's own default button gets it back.
-void move_default_style(HWND dialog, HWND focus) {
-    DialogState *d = dialog_state(dialog);
-    HWND target = focus;
-    UINT code = dlg_code(target);
-    if (!(code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
-        target = d && d->default_id ? GetDlgItem(dialog, d->default_id) : nullptr;
-        code = dlg_code(target);
-    }
-    HWND old = find_styled_default(dialog);
-    if (old && old != target) SendMessageA(old, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
-    if (target && (code & DLGC_UNDEFPUSHBUTTON)) SendMessageA(target, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
-}
-
-LRESULT set_default_id(HWND dialog, DialogState &d, WPARAM id) {
-    if (d.ended) return FALSE;
-    HWND old = find_styled_default(dialog);
-    HWND target = GetDlgItem(dialog, static_cast<int>(id));
-    if (old && old != target) SendMessageA(old, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
-    if (target && (dlg_code(target) & DLGC_UNDEFPUSHBUTTON)) SendMessageA(target, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
-    d.default_id = static_cast<WORD>(id);
-    return TRUE;
-}
-
-LRESULT get_default_id(HWND dialog, const DialogState &d) {
-    if (d.ended) return 0;
-    if (d.default_id) return MAKELRESULT(d.default_id, DC_HASDEFID);
-    if (HWND styled = find_styled_default(dialog)) return MAKELRESULT(GetDlgCtrlID(styled), DC_HASDEFID);
-    return MAKELRESULT(IDOK, DC_HASDEFID);  // Windows' default id, button or not
-}
-
-// ---- saved focus ---------------------------------------------------------------
-
-void save_focus(HWND dialog, DialogState &d) {
-    HWND focus = GetFocus();
-    if (focus && IsChild(dialog, focus)) d.saved_focus = focus;
-}
-
-// On activation the dialog gives the focus back to the control that had it;
-// when it is asked to take the focus itself it falls back on the first tab stop.
-void restore_focus(HWND dialog, DialogState &d, bool just_activated) {
-    if (IsIconic(dialog) || d.ended) return;
-    HWND target = d.saved_focus;
-    if (!IsWindow(target) || !IsChild(dialog, target)) {
-        if (just_activated) return;
-        target = GetNextDlgTabItem(dialog, nullptr, FALSE);
-        if (!target) target = GetNextDlgGroupItem(dialog, nullptr, FALSE);
-        if (!target) return;
-    }
-    d.saved_focus = nullptr;
-    SetFocus(target);
-}
-
-LRESULT next_control(HWND dialog, WPARAM wp, LPARAM lp) {
-    HWND target = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(dialog, GetFocus(), wp != 0);
-    if (target) dialog_focus_control(dialog, target);
-    return 0;
-}
-
-LRESULT default_dialog_message(HWND hwnd, DialogState &d, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_ACTIVATE:
-        if (LOWORD(wp) == WA_INACTIVE)
-            save_focus(hwnd, d);
-        else
-            restore_focus(hwnd, d, true);
-        return 0;
-    case WM_SHOWWINDOW:
-        if (!wp) save_focus(hwnd, d);
-        return DefWindowProcA(hwnd, msg, wp, lp);
-    case WM_SETFOCUS:
-        restore_focus(hwnd, d, false);
-        return 0;
-    case DM_SETDEFID:
-        return set_default_id(hwnd, d, wp);
-    case DM_GETDEFID:
-        return get_default_id(hwnd, d);
-    case WM_NEXTDLGCTL:
-        return next_control(hwnd, wp, lp);
-    case WM_CLOSE: {
-        HWND cancel = GetDlgItem(hwnd, IDCANCEL);
-        if (!cancel || IsWindowEnabled(cancel))
-            PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
-        return 0;
-    }
-    default:
-        return DefWindowProcA(hwnd, msg, wp, lp);
-    }
-}
-
-// Messages whose result a dialog procedure returns itself rather than through
-// DWLP_MSGRESULT: WM_INITDIALOG, the colour messages, WM_VKEYTOITEM,
-// WM_CHARTOITEM, WM_QUERYDRAGICON and WM_COMPAREITEM.
-bool returns_directly(UINT msg) {
-    return msg == WM_INITDIALOG || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) || msg == 0x002E ||
-           msg == 0x002F || msg == 0x0037 || msg == 0x0039;
-}
-
-// ---- tab and group order -------------------------------------------------------
-
-bool reachable(HWND hwnd) {
-    Window *w = find_window(hwnd);
-    return w && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED);
-}
-
-bool tab_stop(HWND hwnd) { return reachable(hwnd) && (find_window(hwnd)->style & WS_TABSTOP); }
-
-bool group_start(HWND hwnd) { return (find_window(hwnd)->style & WS_GROUP) != 0; }
-
-// The controls of ctl's group in a walk from ctl, ctl excluded, backwards or
-// forwards. A group runs from a WS_GROUP control to the next one; the
-// controls before the first WS_GROUP belong to the last group, as Windows
-// wraps round the list of controls.
-std::vector<HWND> group_walk(const std::vector<HWND> &kids, size_t at, bool backwards) {
-    size_t n = kids.size(), start = at;
-    for (size_t step = 0; step < n && !group_start(kids[start]); ++step) start = (start + n - 1) % n;
-    std::vector<HWND> group{kids[start]};
-    // n > 0, as at indexes kids; the analyser loses that on the way round.
-    // NOLINTNEXTLINE(clang-analyzer-core.DivideZero)
-    for (size_t i = (start + 1) % n; i != start && !group_start(kids[i]); i = (i + 1) % n) group.push_back(kids[i]);
-    auto it = std::find(group.begin(), group.end(), kids[at]);
-    std::vector<HWND> walk;
-    size_t m = group.size(), pos = static_cast<size_t>(it - group.begin());
-    for (size_t step = 1; step < m; ++step) walk.push_back(group[backwards ? (pos + m - step) % m : (pos + step) % m]);
-    return walk;
-}
-
-// The other children in a walk from the one at index at, wrapping round.
-std::vector<HWND> sibling_walk(const std::vector<HWND> &kids, size_t at, bool backwards) {
-    size_t n = kids.size();
-    std::vector<HWND> walk;
-    for (size_t step = 1; step < n; ++step) walk.push_back(kids[backwards ? (at + n - step) % n : (at + step) % n]);
-    return walk;
-}
-
-// ---- keyboard ----------------------------------------------------------------------
-
-void press_enter(HWND dialog) {
-    HWND focus = GetFocus();
-    if (IsChild(dialog, focus) && (dlg_code(focus) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED), reinterpret_cast<LPARAM>(focus));
-        return;
-    }
-    LRESULT def = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-    if (HIWORD(def) == DC_HASDEFID) {
-        HWND button = GetDlgItem(dialog, LOWORD(def));
-        if (!button || IsWindowEnabled(button))
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(LOWORD(def), BN_CLICKED), reinterpret_cast<LPARAM>(button));
-        return;
-    }
-    SendMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-}
-
-bool move_in_group(HWND dialog, WPARAM key) {
-    HWND focus = GetFocus();
-    if (!IsChild(dialog, focus)) return false;
-    HWND next = GetNextDlgGroupItem(dialog, focus, key == VK_LEFT || key == VK_UP);
-    if (next && next != focus) dialog_focus_control(dialog, next);
-    return true;
-}
-
-bool handle_key(HWND dialog, const MSG &msg, UINT code) {
-    switch (msg.wParam) {
-    case VK_TAB:
-        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
-        SendMessageA(dialog, WM_NEXTDLGCTL, shift_down(), 0);
-        return true;
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-        if (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)) return false;
-        return move_in_group(dialog, msg.wParam);
-    case VK_ESCAPE:
-        SendMessageA(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-        return true;
-    case VK_RETURN:
-        if (code & DLGC_WANTALLKEYS) return false;
-        press_enter(dialog);
-        return true;
-    default:
-        return false;
-    }
-}
-
 }  // namespace
-
-std::optional<DialogLayout> parse_dialog_template(const BYTE *data, size_t size) {
-    if (!data) return std::nullopt;
-    Reader r(data, size);
-    DialogLayout layout;
-    DWORD first = r.dword();
-    bool extended = first == 0xFFFF0001;
-    if (extended) {
-        r.dword();  // help id
-        layout.ex_style = r.dword();
-        layout.style = r.dword();
-    } else {
-        layout.style = first;
-        layout.ex_style = r.dword();
-    }
-    WORD count = r.word();
-    layout.x = r.sword();
-    layout.y = r.sword();
-    layout.cx = r.sword();
-    layout.cy = r.sword();
-    std::string menu;
-    std::optional<WORD> ordinal;
-    name_or_ordinal(r, menu, ordinal);
-    ordinal.reset();
-    name_or_ordinal(r, layout.class_name, ordinal);
-    if (ordinal) layout.class_name = "#" + std::to_string(*ordinal);
-    std::u16string title = r.wide_string();
-    layout.title = utf16_to_cp1252(title.data(), title.size());
-    if (layout.style & DS_SETFONT) {
-        layout.point_size = r.word();
-        if (extended) {
-            r.word();  // weight
-            r.word();  // italic and character set, a byte each
-        }
-        std::u16string font = r.wide_string();
-        layout.font = utf16_to_cp1252(font.data(), font.size());
-    }
-    // Items are kept as they are read: the count alone must not make a short
-    // template cost the memory of 65535 items.
-    for (WORD i = 0; i < count; ++i) {
-        DialogItemLayout item;
-        if (!read_item(r, extended, item)) return std::nullopt;
-        layout.items.push_back(std::move(item));
-    }
-    if (!r.ok()) return std::nullopt;
-    return layout;
-}
 
 INT_PTR run_modal_dialog(const ModalRequest &request) {
     ModalRequest r = request;
@@ -518,6 +202,11 @@ DialogState *dialog_state(HWND hwnd) {
     return w ? w->dialog.get() : nullptr;
 }
 
+HWND first_dialog_control(HWND dialog) {
+    HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    return first ? first : GetNextDlgGroupItem(dialog, nullptr, FALSE);
+}
+
 std::string window_label(HWND hwnd) {
     if (!hwnd) return "none";
     if (hwnd == main_window()) return "main";
@@ -526,11 +215,6 @@ std::string window_label(HWND hwnd) {
     if (d->message_box) return "messagebox";
     if (d->template_id) return "dialog " + std::to_string(*d->template_id);
     return "dialog " + d->template_name;
-}
-
-void dialog_focus_control(HWND dialog, HWND control) {
-    SetFocus(control);
-    move_default_style(dialog, control);
 }
 
 // The modal dialog of a template; name is the resource's name or number, or
@@ -571,68 +255,10 @@ void end_dialog(HWND hwnd, DialogState &d, INT_PTR result) {
     PostMessageA(hwnd, WM_NULL, 0, 0);
 }
 
-LRESULT dialog_message(HWND hwnd, DialogState *d, UINT msg, WPARAM wp, LPARAM lp) {
-    d->msg_result = 0;
-    INT_PTR handled = d->proc ? d->proc(hwnd, msg, wp, lp) : 0;
-    d = dialog_state(hwnd);
-    if (!d) return handled;
-    if (handled) return returns_directly(msg) ? handled : d->msg_result;
-    return default_dialog_message(hwnd, *d, msg, wp, lp);
-}
-
-BOOL dialog_message_of(HWND dialog, MSG &msg) {
-    if (msg.hwnd != dialog && !IsChild(dialog, msg.hwnd)) return FALSE;
-    UINT code = static_cast<UINT>(SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
-    if (!(code & DLGC_WANTMESSAGE) && msg.message == WM_KEYDOWN && handle_key(dialog, msg, code)) return TRUE;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-    return TRUE;
-}
-
 HWND dialog_item(const Window &dialog, int id) {
     for (HWND child : dialog.children)
         if (Window *c = find_window(child); c && static_cast<WORD>(c->id) == static_cast<WORD>(id)) return child;
     fail_with(ERROR_CONTROL_ID_NOT_FOUND);
-}
-
-// Windows takes the dialog itself for no control; from no control a
-// backward walk finds nothing, a forward one the first control that fits.
-// Limits: controls inside WS_EX_CONTROLPARENT children are not walked into.
-HWND next_tab_item(const Window &d, HWND ctl, BOOL previous) {
-    if (ctl == d.handle) ctl = nullptr;
-    if (!ctl && previous) return nullptr;
-    const auto &kids = d.children;
-    if (!ctl) {
-        for (HWND h : kids)
-            if (tab_stop(h)) return h;
-        return nullptr;
-    }
-    auto it = std::find(kids.begin(), kids.end(), ctl);
-    if (it == kids.end()) {  // not one of the dialog's controls: a walk over all of them
-        for (size_t i = 0; i < kids.size(); ++i)
-            if (HWND h = kids[previous ? kids.size() - 1 - i : i]; tab_stop(h)) return h;
-        return ctl;
-    }
-    for (HWND h : sibling_walk(kids, static_cast<size_t>(it - kids.begin()), previous))
-        if (tab_stop(h)) return h;
-    return ctl;
-}
-
-// The next (or previous) visible, enabled control of ctl's group, else ctl.
-HWND next_group_item(const Window &d, HWND ctl, BOOL previous) {
-    if (ctl == d.handle) ctl = nullptr;
-    if (!ctl && previous) return nullptr;
-    const auto &kids = d.children;
-    if (kids.empty()) return nullptr;
-    if (!ctl) {
-        if (reachable(kids.front())) return kids.front();
-        ctl = kids.front();
-    }
-    auto it = std::find(kids.begin(), kids.end(), ctl);
-    if (it == kids.end()) return nullptr;
-    for (HWND h : group_walk(kids, static_cast<size_t>(it - kids.begin()), previous))
-        if (reachable(h)) return h;
-    return ctl;
 }
 
 void map_dialog_rect(const DialogState &d, RECT &rect) {
@@ -649,7 +275,7 @@ void register_dialog_class() {
     cls.name = "#32770";
     cls.proc = DefDlgProcA;
     cls.window_extra = DLGWINDOWEXTRA;
-    cls.atom = 0x8002;
+    cls.atom = LOWORD(WC_DIALOG);
     register_system_class(cls);
 }
 
@@ -691,23 +317,6 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
     });
 }
 
-LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    return entry_point<LRESULT>(0, [&]() -> LRESULT {
-        window_or_fail(hDlg);
-        DialogState *d = dialog_state(hDlg);
-        if (!d) return DefWindowProcA(hDlg, Msg, wParam, lParam);
-        return dialog_message(hDlg, d, Msg, wParam, lParam);
-    });
-}
-
-BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg) {
-    return entry_point(FALSE, [&]() -> BOOL {
-        window_or_fail(hDlg);
-        if (!lpMsg) return FALSE;
-        return dialog_message_of(hDlg, *lpMsg);
-    });
-}
-
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
     return entry_point<HWND>(nullptr, [&]() -> HWND { return dialog_item(window_or_fail(hDlg), nIDDlgItem); });
 }
@@ -733,14 +342,6 @@ UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMa
         if (lpString && cchMax > 0) lpString[0] = '\0';
         return 0;
     });
-}
-
-HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-    return entry_point<HWND>(nullptr, [&]() -> HWND { return next_tab_item(window_or_fail(hDlg), hCtl, bPrevious); });
-}
-
-HWND WINAPI GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-    return entry_point<HWND>(nullptr, [&]() -> HWND { return next_group_item(window_or_fail(hDlg), hCtl, bPrevious); });
 }
 
 BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {

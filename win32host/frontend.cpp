@@ -3,10 +3,12 @@
 // deliver (keys to the focus, clicks on controls, picks in a list box, the
 // close box and the window menu), plus how a waiting window is described.
 #include "frontend.h"
+#include "tty_layout.h"
 #include "window_model.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -90,6 +92,14 @@ bool close_enabled(HWND hwnd) {
 
 }  // namespace
 
+// A tab counts as one column, as the terminal narrows its stops to fit.
+SIZE Frontend::measure_text(std::string_view ansi, int max_width) const {
+    auto lines = wrap_words(ansi, static_cast<size_t>(std::max(max_width, 4) / 4), 1);
+    size_t widest = 0;
+    for (const auto &l : lines) widest = std::max(widest, l.size());
+    return SIZE{static_cast<LONG>(widest * 4), static_cast<LONG>(lines.size() * 8)};
+}
+
 Frontend &frontend() {
     if (!slot()) slot() = make_script_frontend("", "no script");
     return *slot();
@@ -131,8 +141,11 @@ bool user_press(HWND target, int id, std::string &error) {
         error = "control " + std::to_string(id) + " of " + describe_window(target) + " is disabled";
         return false;
     }
-    PostMessageA(ctl, WM_LBUTTONDOWN, 0, 0);
-    PostMessageA(ctl, WM_LBUTTONUP, 0, 0);
+    // Off the control's entries: a pressed list box takes the focus and chooses
+    // nothing, as ever; select chooses an entry.
+    LPARAM edge = MAKELPARAM(-1, -1);
+    PostMessageA(ctl, WM_LBUTTONDOWN, MK_LBUTTON, edge);
+    PostMessageA(ctl, WM_LBUTTONUP, 0, edge);
     return true;
 }
 

@@ -27,6 +27,12 @@ public:
     virtual void idle(HWND waiting, std::optional<uint64_t> deadline) = 0;
     // The process ends: restore the terminal.
     virtual void shutdown() {}
+    // The size in dialog units of a message box's text laid out at most
+    // max_width dialog units wide, as this front-end draws it, so that the box
+    // fits its text as Windows fits it to DrawText's measure. Both front-ends
+    // draw it in cells of 4 by 8 dialog units, words wrapped as the terminal
+    // wraps them, and so share this one.
+    virtual SIZE measure_text(std::string_view ansi, int max_width) const;
 };
 
 Frontend &frontend();

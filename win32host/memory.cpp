@@ -1,10 +1,15 @@
 // memory.cpp - the global heap: GlobalAlloc and its companions. A fixed block's
 // handle is its pointer, as on Windows; a moveable block's handle points at a
-// small entry whose first word is the data pointer, also as on Windows. Every
-// live block is tracked, so that a stale or foreign handle fails with
-// Windows' error instead of corrupting the host heap.
+// small entry whose first word is the data pointer, also as on Windows, and
+// there are as many as Windows' handle table holds. Every live block is
+// tracked, so that a stale or foreign handle fails with Windows' error instead
+// of corrupting the host heap.
 #include "api.h"
 
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -28,7 +33,12 @@ struct Block {
 struct BlockTable {
     std::mutex lock;
     std::unordered_map<HGLOBAL, Block> blocks;
+    size_t moveable = 0;  // live moveable blocks, each an entry of Windows' handle table
 };
+
+// Windows' table of moveable handles: the 65537th live one fails (Wine's
+// test_GlobalAlloc, on Windows).
+constexpr size_t handle_table_size = 0x10000;
 
 BlockTable &table() {
     static BlockTable instance;
@@ -82,7 +92,9 @@ HGLOBAL allocate_moveable(SIZE_T bytes, bool zero) {
         HGLOBAL handle = static_cast<char *>(block.entry) + sizeof(void *);
         std::memcpy(handle, &block.data, sizeof(void *));
         std::lock_guard<std::mutex> guard(table().lock);
+        if (table().moveable == handle_table_size) w32h::fail_with(ERROR_NOT_ENOUGH_MEMORY);
         table().blocks.emplace(handle, block);
+        ++table().moveable;
         return handle;
     } catch (...) {
         std::free(block.data);
@@ -103,9 +115,24 @@ bool free_block(HGLOBAL handle) noexcept {
     std::lock_guard<std::mutex> guard(table().lock);
     Block *block = find_block(handle);
     if (!block) return false;
+    if (block->moveable) --table().moveable;
     release(*block);
     table().blocks.erase(handle);
     return true;
+}
+
+// Whether the byte at p can be read: the kernel copies it, or says EFAULT
+// (a kernel that will not copy for its own process says something else).
+bool readable(const void *p) noexcept {
+    char byte;
+    iovec local{&byte, 1}, remote{const_cast<void *>(p), 1};
+    return process_vm_readv(getpid(), &local, 1, &remote, 1, 0) == 1 || errno != EFAULT;
+}
+
+// What GlobalFree says of what is no block: Windows reads the would-be
+// block's header, so a pointer to no memory fails with ERROR_NOACCESS.
+DWORD not_a_block_error(HGLOBAL mem) noexcept {
+    return looks_like_moveable_handle(mem) || readable(mem) ? ERROR_INVALID_HANDLE : ERROR_NOACCESS;
 }
 
 // Takes one lock on a moveable block; a copy of the block, or nothing.
@@ -143,6 +170,7 @@ void reset_global_heap() {
     std::lock_guard<std::mutex> guard(table().lock);
     for (const auto &[handle, block] : table().blocks) release(block);
     table().blocks.clear();
+    table().moveable = 0;
 }
 
 }  // namespace w32h
@@ -161,11 +189,12 @@ HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
 }
 
 // NULL on success, the handle itself on failure; a locked block is freed too.
-// Limits: a pointer that never was a block fails with ERROR_INVALID_HANDLE,
-// as a freed one does, where Windows reports ERROR_NOACCESS.
+// Limits: memory that can be read but is no block (a freed one, the stack)
+// fails with ERROR_INVALID_HANDLE, as 32-bit Windows answers for a freed
+// block; what 64-bit Windows does there is not known (Wine's tests crash).
 HGLOBAL WINAPI GlobalFree(HGLOBAL hMem) {
     return w32h::entry_point<HGLOBAL>(hMem, [&]() -> HGLOBAL {
-        if (hMem && !free_block(hMem)) w32h::fail_with(ERROR_INVALID_HANDLE);
+        if (hMem && !free_block(hMem)) w32h::fail_with(not_a_block_error(hMem));
         return NULL;
     });
 }

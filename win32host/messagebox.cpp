@@ -5,7 +5,6 @@
 #include "api.h"
 #include "dialog_template.h"
 #include "frontend.h"
-#include "tty_layout.h"
 
 #include <algorithm>
 
@@ -19,7 +18,7 @@ constexpr short margin = 8;
 // Below the buttons Windows leaves less than above the text; in character
 // cells this keeps one blank row at the top and one at the bottom.
 constexpr short bottom_margin = 5;
-constexpr size_t wrap_columns = 60;  // one column is 4 dialog units
+constexpr int wrap_width = 240;  // dialog units: 60 terminal columns
 // The caption needs its own width plus the close box and the frame.
 constexpr short caption_extra = 16;
 
@@ -61,17 +60,14 @@ bool has_answer(UINT type, int id) {
 }
 
 DialogLayout build_layout(const std::string &text, const std::string &caption, UINT type) {
-    // A tab counts as one column, as the terminal narrows its stops to fit.
-    auto lines = wrap_words(text, wrap_columns, 1);
-    size_t widest = 0;
-    for (const auto &l : lines) widest = std::max(widest, l.size());
+    SIZE measured = frontend().measure_text(text, wrap_width);
     auto list = answers_of(type);
     short buttons = static_cast<short>(list.size() * button_width + (list.size() - 1) * button_gap);
-    short text_cx = static_cast<short>(std::max<size_t>(widest * 4, 40));
+    short text_cx = static_cast<short>(std::max<LONG>(measured.cx, 40));
     // Windows widens a box to show its whole caption.
     short caption_cx = static_cast<short>(std::min<size_t>(caption.size(), 200) * 4 + caption_extra);
     short cx = static_cast<short>(std::max({text_cx, buttons, caption_cx}) + 2 * margin);
-    short text_cy = static_cast<short>(lines.size() * 8);
+    short text_cy = static_cast<short>(measured.cy);
     DialogLayout layout;
     layout.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     layout.cx = cx;

@@ -15,9 +15,9 @@ namespace w32h {
 
 // Words wrapped greedily to width columns: lines broken at "\r\n" or "\n",
 // tabs expanded to stops every tab_stop columns, blanks at a break dropped; a
-// word longer than the width is broken where it must be. Message boxes are
-// sized with it and the terminal draws their texts with it, so a box is as
-// wide as its text is drawn.
+// word longer than the width is broken where it must be. The front-ends
+// measure message boxes with it (Frontend::measure_text) and the terminal
+// draws their texts with it, so a box is as wide as its text is drawn.
 std::vector<std::string> wrap_words(std::string_view ansi, size_t width, size_t tab_stop);
 
 }  // namespace w32h

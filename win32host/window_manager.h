@@ -46,6 +46,11 @@ std::string class_name_of(LPCSTR name);
 // not a child).
 HWND top_level_of(HWND hwnd);
 
+// ---- window_menu.cpp --------------------------------------------------------------
+
+// A new window menu: its six commands, all enabled.
+std::vector<MenuItem> standard_window_menu();
+
 // ---- focus.cpp ----------------------------------------------------------------------
 
 // Moves the focus without activating, sending WM_KILLFOCUS and WM_SETFOCUS.

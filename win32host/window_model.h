@@ -34,7 +34,7 @@ struct ControlState {
     virtual ~ControlState() = default;
 };
 
-struct DialogState;  // dialogs.cpp
+struct DialogState;  // dialogs.cpp and defdlg.cpp
 
 struct MenuItem {
     UINT command;
@@ -77,6 +77,9 @@ int copy_truncated(const std::string &text, char *buffer, int size);
 HWND main_window();
 // Top-level windows in creation order.
 std::vector<HWND> top_level_windows();
+
+// ---- window_pos.cpp -----------------------------------------------------------
+
 // Left, top, right and bottom widths of the frame and caption of a style.
 RECT nonclient_insets(DWORD style, DWORD ex_style);
 RECT client_rect_in_screen(const Window &w);
@@ -144,6 +147,14 @@ DialogState *dialog_state(HWND hwnd);
 // names a window.
 std::string window_label(HWND hwnd);
 void register_dialog_class();
+// The control a dialog gives the focus to: its first tab stop, else the first
+// control of its first group.
+HWND first_dialog_control(HWND dialog);
+
+// ---- defdlg.cpp ---------------------------------------------------------------
+
+// What a control answers to WM_GETDLGCODE (DLGC_*); 0 for no window.
+UINT dialog_code(HWND hwnd);
 // Moves the focus to a control as the dialog manager does for Tab and clicks,
 // moving the default-button style with it.
 void dialog_focus_control(HWND dialog, HWND control);
@@ -152,6 +163,9 @@ void dialog_focus_control(HWND dialog, HWND control);
 
 void register_control_classes();
 void register_common_control_classes();
+// A message only win32host sends to a list box: the user picked an entry with
+// the mouse (wParam = index).
+constexpr UINT WM_HOST_PICKITEM = 0x03F0;
 std::optional<std::vector<std::string>> listbox_items(HWND hwnd);
 int listbox_selection(HWND hwnd);
 int listbox_top_index(HWND hwnd);
@@ -166,8 +180,5 @@ std::optional<WORD> static_icon_id(HWND hwnd);
 // The resource number of an icon that LoadIconA loaded from the program.
 std::optional<WORD> icon_resource_id(HICON icon);
 void reset_icons();
-// A message only win32host sends: the user picked a list box entry with the
-// mouse (wParam = index).
-constexpr UINT WM_HOST_PICKITEM = 0x03F0;
 
 }  // namespace w32h

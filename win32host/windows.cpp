@@ -1,7 +1,8 @@
 // windows.cpp - windows: creation and destruction, parents, owners and
-// siblings, texts, styles and window longs, rectangles and system metrics, and
-// the window menu. The window manager's state lives here; its other files
-// reach it through window_manager.h.
+// siblings, the desktop window, enabling, texts, styles and window longs. The
+// window manager's state lives here; its other files (window_pos.cpp for
+// showing and rectangles, window_menu.cpp, focus.cpp, ...) reach it through
+// window_manager.h.
 #include "api.h"
 #include "frontend.h"
 #include "window_manager.h"
@@ -12,14 +13,9 @@
 namespace w32h {
 namespace {
 
-constexpr int caption_height = 19;  // SM_CYCAPTION of Windows 2000, its line included
-constexpr int dialog_frame = 3;     // SM_CXDLGFRAME
-constexpr int thick_frame = 4;      // SM_CXFRAME
+constexpr uintptr_t desktop_handle = 0x10010;
 
-std::vector<MenuItem> standard_window_menu() {
-    return {{SC_RESTORE, MF_ENABLED},  {SC_MOVE, MF_ENABLED},     {SC_SIZE, MF_ENABLED},
-            {SC_MINIMIZE, MF_ENABLED}, {SC_MAXIMIZE, MF_ENABLED}, {SC_CLOSE, MF_ENABLED}};
-}
+bool is_desktop(HWND hwnd) { return reinterpret_cast<uintptr_t>(hwnd) == desktop_handle; }
 
 void place_default(Window &w, int x, int y, int cx, int cy) {
     const Config &cfg = config();
@@ -68,6 +64,16 @@ void send_ncdestroy(HWND hwnd) {
     unlink_window(hwnd);
 }
 
+// Windows gives a window the edge of a raised frame when it has a frame of a
+// dialog or a sizing border, unless it asks for a static edge, and always to
+// an overlapped window (Wine's test_window_styles).
+DWORD fix_ex_style(DWORD style, DWORD ex_style) {
+    bool overlapped = !(style & (WS_CHILD | WS_POPUP));
+    bool framed = (style & (WS_DLGFRAME | WS_THICKFRAME)) && !(ex_style & WS_EX_STATICEDGE);
+    if (overlapped || framed || (ex_style & WS_EX_DLGMODALFRAME)) return ex_style | WS_EX_WINDOWEDGE;
+    return ex_style & ~WS_EX_WINDOWEDGE;
+}
+
 // Builds the record of a new window from its class and creation data and
 // files it under a fresh handle; the first plain top-level window becomes the
 // main window.
@@ -81,8 +87,10 @@ HWND insert_window(const std::shared_ptr<WindowClass> &cls, const CREATESTRUCTA 
     w.proc = cls->proc;
     w.instance = cs.hInstance;
     w.style = style;
-    w.ex_style = cs.dwExStyle;
-    if (!(style & (WS_CHILD | WS_POPUP))) w.style |= WS_CLIPSIBLINGS | WS_CAPTION;
+    w.ex_style = fix_ex_style(style, cs.dwExStyle);
+    // Every top-level window clips its siblings; an overlapped one has a caption.
+    if (!(style & WS_CHILD)) w.style |= WS_CLIPSIBLINGS;
+    if (!(style & (WS_CHILD | WS_POPUP))) w.style |= WS_CAPTION;
     if (style & WS_CHILD) {
         w.parent = cs.hwndParent;
         w.id = reinterpret_cast<LONG_PTR>(cs.hMenu);
@@ -144,39 +152,6 @@ void destroy_window(Window &w) {
         if (find_window(owner) && IsWindowEnabled(owner)) activate(owner);
     }
     frontend().invalidate();
-}
-
-// Applies a ShowWindow command to the style; returns whether it activates.
-bool apply_show_command(Window &w, int cmd) {
-    switch (cmd) {
-    case SW_HIDE:
-        w.style &= ~WS_VISIBLE;
-        return false;
-    case SW_SHOWMINIMIZED:
-    case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE:
-        w.style |= WS_VISIBLE | WS_MINIMIZE;
-        return cmd == SW_SHOWMINIMIZED;
-    case SW_SHOWNORMAL:
-    case SW_RESTORE:
-    case SW_SHOWDEFAULT:
-    case SW_SHOWMAXIMIZED:
-        w.style = (w.style | WS_VISIBLE) & ~WS_MINIMIZE;
-        return true;
-    default:  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE
-        w.style |= WS_VISIBLE;
-        return cmd == SW_SHOW;
-    }
-}
-
-BOOL show_window(Window &w, int cmd) {
-    bool was_visible = (w.style & WS_VISIBLE) != 0;
-    bool activates = apply_show_command(w, cmd);
-    bool visible = (w.style & WS_VISIBLE) != 0;
-    if (visible != was_visible) SendMessageA(w.handle, WM_SHOWWINDOW, visible, 0);
-    if (activates && !is_child(w)) activate(w.handle);
-    frontend().invalidate();
-    return was_visible;
 }
 
 BOOL enable_window(Window &w, BOOL enable) {
@@ -269,8 +244,8 @@ LONG_PTR get_window_long(const Window &w, int index) {
         return reinterpret_cast<LONG_PTR>(w.proc);
     case GWLP_HINSTANCE:
         return reinterpret_cast<LONG_PTR>(w.instance);
-    case GWLP_HWNDPARENT:
-        return reinterpret_cast<LONG_PTR>(is_child(w) ? w.parent : w.owner);
+    case GWLP_HWNDPARENT:  // the parent, but not the desktop; else the owner
+        return reinterpret_cast<LONG_PTR>(is_child(w) ? (is_desktop(w.parent) ? nullptr : w.parent) : w.owner);
     default:
         break;
     }
@@ -308,69 +283,6 @@ LONG_PTR set_window_long(Window &w, int index, LONG_PTR value) {
     return old;
 }
 
-// Children are placed in their parent's client area; others on the screen.
-RECT window_rect(const Window &w) {
-    RECT rect = w.rect;
-    if (!is_child(w)) return rect;
-    if (Window *p = find_window(w.parent)) {
-        RECT pc = client_rect_in_screen(*p);
-        rect.left += pc.left;
-        rect.right += pc.left;
-        rect.top += pc.top;
-        rect.bottom += pc.top;
-    }
-    return rect;
-}
-
-RECT client_rect(const Window &w) {
-    RECT in = nonclient_insets(w.style, w.ex_style);
-    LONG width = w.rect.right - w.rect.left - in.left - in.right;
-    LONG height = w.rect.bottom - w.rect.top - in.top - in.bottom;
-    return RECT{0, 0, std::max<LONG>(0, width), std::max<LONG>(0, height)};
-}
-
-int system_metric(int index) {
-    switch (index) {
-    case SM_CXSCREEN:
-        return config().screen_width;
-    case SM_CYSCREEN:
-        return config().screen_height;
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL:
-        return 16;
-    case SM_CYCAPTION:
-        return caption_height;
-    case SM_CXBORDER:
-    case SM_CYBORDER:
-        return 1;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME:
-        return dialog_frame;
-    case SM_CXICON:
-    case SM_CYICON:
-        return 32;
-    default:
-        return 0;  // Limits: other metrics are not modelled.
-    }
-}
-
-// The window menu of a window stands for itself: its handle is the window's.
-Window &menu_window_or_fail(HMENU menu) {
-    Window *w = find_window(reinterpret_cast<HWND>(menu));
-    if (!w) fail_with(ERROR_INVALID_MENU_HANDLE);
-    return *w;
-}
-
-// The index of an item given by command or position; size() when absent.
-size_t menu_item_index(const std::vector<MenuItem> &items, UINT item, UINT flags) {
-    if (flags & MF_BYPOSITION) return std::min<size_t>(item, items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].command == item) return i;
-    return items.size();
-}
-
-constexpr uintptr_t desktop_handle = 0x10010;
-
 // The desktop is a window to Windows: it exists, it is visible and covers the
 // screen, and a window created with it as its parent is a top-level window
 // without an owner. It is no top-level window itself, so nothing lists it.
@@ -391,8 +303,6 @@ Window &desktop_window() {
     wm.desktop->rect = RECT{0, 0, config().screen_width, config().screen_height};
     return *wm.desktop;
 }
-
-bool is_desktop(HWND hwnd) { return reinterpret_cast<uintptr_t>(hwnd) == desktop_handle; }
 
 }  // namespace
 
@@ -448,25 +358,6 @@ std::vector<HWND> top_level_windows() {
     return out;
 }
 
-RECT nonclient_insets(DWORD style, DWORD ex_style) {
-    int frame = 0;
-    if (style & WS_THICKFRAME)
-        frame = thick_frame;
-    else if ((style & WS_DLGFRAME) || (ex_style & WS_EX_DLGMODALFRAME))
-        frame = dialog_frame;
-    else if (style & WS_BORDER)
-        frame = 1;
-    if (ex_style & WS_EX_CLIENTEDGE) frame += 2;
-    int caption = (style & WS_CAPTION) == WS_CAPTION ? caption_height : 0;
-    return RECT{frame, frame + caption, frame, frame};
-}
-
-RECT client_rect_in_screen(const Window &w) {
-    RECT r = window_rect(w);
-    RECT in = nonclient_insets(w.style, w.ex_style);
-    return RECT{r.left + in.left, r.top + in.top, r.right - in.right, r.bottom - in.bottom};
-}
-
 }  // namespace w32h
 
 using namespace w32h;
@@ -484,6 +375,9 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
         if (hWndParent && !find_window(hWndParent)) fail_with(ERROR_INVALID_WINDOW_HANDLE);
         if (is_desktop(hWndParent) && !(dwStyle & WS_CHILD)) hWndParent = nullptr;  // top-level, owned by nobody
         if ((dwStyle & WS_CHILD) && !hWndParent) fail_with(ERROR_TLW_WITH_WSCHILD);
+        // A top-level window's hMenu is its menu bar. Limits: win32host makes no
+        // menus, so any there is not one.
+        if (!(dwStyle & WS_CHILD) && hMenu) fail_with(ERROR_INVALID_MENU_HANDLE);
         CREATESTRUCTA cs{
             lpParam,      hInstance,   hMenu,    hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
             lpWindowName, lpClassName, dwExStyle};
@@ -498,10 +392,6 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
         if (!w.destroying) destroy_window(w);
         return TRUE;
     });
-}
-
-BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-    return entry_point(FALSE, [&]() -> BOOL { return show_window(window_or_fail(hWnd), nCmdShow); });
 }
 
 BOOL WINAPI UpdateWindow(HWND hWnd) {
@@ -558,7 +448,8 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
 HWND WINAPI GetParent(HWND hWnd) {
     return entry_point<HWND>(nullptr, [&]() -> HWND {
         const Window &w = window_or_fail(hWnd);
-        return is_child(w) ? w.parent : w.owner;
+        if (is_child(w)) return w.parent;
+        return (w.style & WS_POPUP) ? w.owner : nullptr;  // an owned overlapped window has no parent
     });
 }
 
@@ -618,74 +509,6 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
         bool style = nIndex == GWL_STYLE || nIndex == GWL_EXSTYLE;
         LONG_PTR value = style ? static_cast<LONG_PTR>(static_cast<DWORD>(dwNewLong)) : dwNewLong;
         return static_cast<LONG>(SetWindowLongPtrA(hWnd, nIndex, value));
-    });
-}
-
-BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-    return entry_point(FALSE, [&]() -> BOOL {
-        const Window &w = window_or_fail(hWnd);
-        if (!lpRect) fail_with(ERROR_INVALID_PARAMETER);
-        *lpRect = window_rect(w);
-        return TRUE;
-    });
-}
-
-BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-    return entry_point(FALSE, [&]() -> BOOL {
-        const Window &w = window_or_fail(hWnd);
-        if (!lpRect) fail_with(ERROR_INVALID_PARAMETER);
-        *lpRect = client_rect(w);
-        return TRUE;
-    });
-}
-
-// Limits: bRepaint is not used; the front-end redraws what changed.
-BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint) {
-    (void)bRepaint;
-    return entry_point(FALSE, [&]() -> BOOL {
-        Window &w = window_or_fail(hWnd);
-        int cx = std::max(0, nWidth), cy = std::max(0, nHeight);
-        w.rect = RECT{X, Y, X + cx, Y + cy};
-        SendMessageA(hWnd, WM_MOVE, 0, MAKELPARAM(X, Y));
-        SendMessageA(hWnd, WM_SIZE, 0, MAKELPARAM(cx, cy));
-        frontend().invalidate();
-        return TRUE;
-    });
-}
-
-int WINAPI GetSystemMetrics(int nIndex) {
-    return entry_point(0, [&]() -> int { return system_metric(nIndex); });
-}
-
-HMENU WINAPI GetSystemMenu(HWND hWnd, BOOL bRevert) {
-    return entry_point<HMENU>(nullptr, [&]() -> HMENU {
-        Window *w = find_window(hWnd);
-        if (!w || w->system_menu.empty()) return nullptr;
-        if (bRevert) {
-            w->system_menu = standard_window_menu();
-            return nullptr;
-        }
-        return reinterpret_cast<HMENU>(hWnd);  // one window menu per window
-    });
-}
-
-BOOL WINAPI EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable) {
-    return entry_point(-1, [&]() -> BOOL {
-        auto &items = menu_window_or_fail(hMenu).system_menu;
-        size_t index = menu_item_index(items, uIDEnableItem, uEnable);
-        if (index >= items.size()) return -1;
-        UINT old = items[index].state;
-        items[index].state = uEnable & (MF_GRAYED | MF_DISABLED);
-        return static_cast<BOOL>(old);
-    });
-}
-
-UINT WINAPI GetMenuState(HMENU hMenu, UINT uId, UINT uFlags) {
-    return entry_point(static_cast<UINT>(-1), [&]() -> UINT {
-        Window *w = find_window(reinterpret_cast<HWND>(hMenu));
-        if (!w) return static_cast<UINT>(-1);
-        size_t index = menu_item_index(w->system_menu, uId, uFlags);
-        return index < w->system_menu.size() ? w->system_menu[index].state : static_cast<UINT>(-1);
     });
 }
 

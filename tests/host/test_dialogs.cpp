@@ -1,8 +1,9 @@
 // test_dialogs.cpp - the dialog manager driven by the script front-end:
 // templates read in dialog units, the WM_INITDIALOG focus rule, Tab and
-// Shift+Tab, Enter and Escape, the default button following the focus, and
-// the dialog events of the transcript. What Windows does without a user is
-// pinned by the portable tests (portable/test_dialog_*.cpp).
+// Shift+Tab, Enter and Escape, the default button following the focus, the
+// group walk kept within the dialog, and the dialog events of the transcript.
+// What Windows does without a user is pinned by the portable tests
+// (portable/test_dialog_*.cpp).
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
@@ -146,13 +147,23 @@ TEST(DialogKeys, ArrowsMoveTheListSelectionAndNotify) {
     ExpectClick(clicks(p)[0], IDC_TWO, IDC_LIST, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, 2);
 }
 
+// select picks an entry and press clicks a button; press on the list box
+// gives it the focus and chooses no entry, and Enter there presses the
+// default button.
 TEST(DialogKeys, SelectPicksAnEntryAndPressClicksAButton) {
-    ScriptedUser user("select FILE; press 12\n");
-    Probe p;
-    p.items = {"LPT1:  (Local Port)", "FILE:  (Print to File)"};
-    EXPECT_EQ(IDC_TWO, RunDialog(IDD_KEYS, p));
-    ASSERT_EQ(1u, clicks(p).size());
-    ExpectClick(clicks(p)[0], IDC_TWO, IDC_TWO, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, 0);
+    const struct {
+        const char *script;
+        int focus;
+        LRESULT selection;
+    } rows[] = {{"select FILE; press 12\n", IDC_TWO, 0}, {"press 13; key enter\n", IDC_LIST, LB_ERR}};
+    for (const auto &row : rows) {
+        ScriptedUser user(row.script);
+        Probe p;
+        p.items = {"LPT1:  (Local Port)", "FILE:  (Print to File)"};
+        EXPECT_EQ(IDC_TWO, RunDialog(IDD_KEYS, p)) << row.script;
+        ASSERT_EQ(1u, clicks(p).size()) << row.script;
+        ExpectClick(clicks(p)[0], IDC_TWO, row.focus, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, row.selection);
+    }
 }
 
 TEST(DialogFocus, ReturningTrueFocusesTheFirstTabStop) {
@@ -181,6 +192,23 @@ TEST(DialogFocus, GetNextDlgTabItemWrapsAndSkipsDisabledControls) {
     RunDialog(IDD_KEYS, p);
     // Backwards from no control finds nothing, as on Windows.
     EXPECT_EQ((std::vector<int>{IDC_ONE, IDC_TWO, IDC_ONE, IDC_LIST, 0}), p.tab_walk);
+}
+
+// A control of another window has no group in the dialog: the walk answers
+// nothing rather than climb out of the dialog for ever (Wine answers so too;
+// no test on Windows says).
+TEST(DialogGroups, AControlOfAnotherWindowHasNoGroupThere) {
+    HWND windows[2], controls[2];
+    for (int i = 0; i < 2; ++i) {
+        windows[i] = CreateWindowExA(0, "Static", "w", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+        controls[i] = CreateWindowExA(0, "Static", "c", WS_CHILD | WS_VISIBLE | WS_GROUP, 0, 0, 9, 9, windows[i],
+                                      reinterpret_cast<HMENU>(1), nullptr, nullptr);
+    }
+    for (BOOL previous : {FALSE, TRUE}) {
+        EXPECT_EQ(nullptr, GetNextDlgGroupItem(windows[0], controls[1], previous));
+        EXPECT_EQ(nullptr, GetNextDlgGroupItem(windows[0], windows[1], previous));
+    }
+    for (HWND w : windows) DestroyWindow(w);
 }
 
 TEST(DialogClose, TheCloseBoxSendsCancel) {

@@ -1,5 +1,6 @@
 // test_global_memory.cpp - the global heap as Windows has it: fixed and
-// moveable blocks, zero sizes, zero-initialised blocks and lock counts, as
+// moveable blocks, zero sizes, zero-initialised blocks, lock counts, the
+// table of moveable handles and what GlobalFree says of what is no block, as
 // Wine's heap tests (run on Windows) pin them.
 #include <windows.h>
 
@@ -8,6 +9,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include "portable.h"
 
 namespace {
 
@@ -74,6 +79,54 @@ TEST(GlobalLock, MoveableBlockCountsLocks) {
     EXPECT_EQ(GlobalFree(block), nullptr);  // locked or not
     EXPECT_EQ(GlobalLock(block), nullptr);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+}
+
+// Windows keeps moveable handles in a table of 65536 entries: the next
+// moveable block fails with ERROR_NOT_ENOUGH_MEMORY, while fixed blocks,
+// which need no handle, are still made, and freeing gives the handles back
+// (Wine's test_GlobalAlloc).
+TEST(GlobalAlloc, TheHandleTableHolds65536MoveableBlocks) {
+    constexpr size_t table = 0x10000;
+    std::vector<HGLOBAL> moveable;
+    moveable.reserve(table + 1);
+    for (HGLOBAL block; moveable.size() <= table && (block = GlobalAlloc(GMEM_MOVEABLE, 0));) moveable.push_back(block);
+    SetLastError(poison);
+    HGLOBAL one_more = GlobalAlloc(GMEM_MOVEABLE, 0);
+    const DWORD error = one_more ? NO_ERROR : GetLastError();
+    HGLOBAL fixed = GlobalAlloc(GMEM_FIXED, 0);
+    EXPECT_NE(nullptr, fixed);
+    ExpectWindows(DWORD(table), DWORD(moveable.size()), "moveable blocks made");
+    ExpectWindows(ERROR_NOT_ENOUGH_MEMORY, error, "the moveable block after them");
+    for (HGLOBAL block : moveable) EXPECT_EQ(nullptr, GlobalFree(block));
+    GlobalFree(one_more);
+    GlobalFree(fixed);
+    HGLOBAL again = GlobalAlloc(GMEM_MOVEABLE, 0);  // freed handles are free again
+    EXPECT_NE(nullptr, again);
+    GlobalFree(again);
+}
+
+// GlobalFree answers what it cannot free with the value itself: a pointer
+// where no memory is fails with ERROR_NOACCESS, a handle of no block, freed
+// or never made, with ERROR_INVALID_HANDLE. Known Wine gap: Wine's own test
+// marks the first todo, and Wine 8 answers ERROR_INVALID_HANDLE.
+TEST(GlobalFree, WhatIsNoBlockFailsWithWindowsError) {
+    HGLOBAL freed = GlobalAlloc(GMEM_MOVEABLE, 256);
+    ASSERT_EQ(nullptr, GlobalFree(freed));
+    void *const nowhere = reinterpret_cast<void *>(UINT_PTR(0xdeadbee0));
+    const struct {
+        const char *what;
+        HGLOBAL mem;
+        DWORD error;
+    } cases[] = {
+        {"a pointer to no memory", nowhere, ERROR_NOACCESS},
+        {"a handle of no block", static_cast<char *>(nowhere) + sizeof(void *), ERROR_INVALID_HANDLE},
+        {"a freed moveable handle", freed, ERROR_INVALID_HANDLE},
+    };
+    for (const auto &c : cases) {
+        SetLastError(poison);
+        EXPECT_EQ(c.mem, GlobalFree(c.mem)) << c.what;
+        ExpectWindows(c.error, GetLastError(), std::string("GlobalFree of ") + c.what);
+    }
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 // test_listbox.cpp - the LISTBOX control as Windows has it, after Wine's user32
 // list box tests (run on Windows): texts and counts, invalid deletes, item
-// data, the selection across inserts and deletes, and LB_FINDSTRING and
-// LB_FINDSTRINGEXACT with their start index and case folding beyond ASCII.
+// data, the selection across inserts and deletes, the single selection that
+// clicks and arrows make, and LB_FINDSTRING and LB_FINDSTRINGEXACT with their
+// start index, case folding beyond ASCII and directory entries.
 // Text is cp1252: "\xCD" is Í, "\xED" í, "\xD8" Ø.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,19 @@ const char *const strings[4] = {
     "string is longer than 256 characters.",
 };
 
+// What a list box says of its selection: selected entry, anchor, caret
+// (focus rectangle) and the number selected.
+struct Selection {
+    LRESULT selected, anchor, caret, count;
+    bool operator==(const Selection &o) const {
+        return selected == o.selected && anchor == o.anchor && caret == o.caret && count == o.count;
+    }
+};
+
+std::ostream &operator<<(std::ostream &out, const Selection &s) {
+    return out << "{" << s.selected << ", " << s.anchor << ", " << s.caret << ", " << s.count << "}";
+}
+
 class ListBoxMessages : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -38,8 +53,11 @@ protected:
         for (const auto &item : items) SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
         return list_;
     }
-    HWND create_unsorted() {
-        return create((LBS_STANDARD & ~LBS_SORT), {strings[0], strings[1], strings[2], strings[3]});
+    HWND create_unsorted(DWORD style = 0) {
+        return create((LBS_STANDARD & ~LBS_SORT) | style, {strings[0], strings[1], strings[2], strings[3]});
+    }
+    Selection selection() {
+        return {send(LB_GETCURSEL), send(LB_GETANCHORINDEX), send(LB_GETCARETINDEX), send(LB_GETSELCOUNT)};
     }
     LRESULT send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return SendMessageA(list_, msg, wp, lp); }
     LRESULT send(UINT msg, WPARAM wp, const char *text) { return send(msg, wp, reinterpret_cast<LPARAM>(text)); }
@@ -139,6 +157,77 @@ TEST_F(ListBoxMessages, FindStringWrapsRoundToItsStart) {
     EXPECT_EQ(LB_ERR, send(LB_FINDSTRING, 0, "Date"));
     EXPECT_EQ(2, send(LB_SELECTSTRING, 0, "ap"));
     EXPECT_EQ(2, send(LB_GETCURSEL));
+}
+
+// Directory and drive entries, as LB_DIR writes them ("[name]", "[-c-]"), are
+// found by a prefix search without their brackets; an exact search and an
+// empty text find nothing of the kind.
+TEST_F(ListBoxMessages, FindStringLooksPastTheBracketsOfDirectoriesAndDrives) {
+    create((LBS_STANDARD & ~LBS_SORT), {"[abc]", "[-c-]", "abc", "[..]", "x"});
+    const struct {
+        UINT msg;
+        int from;
+        const char *text;
+        LRESULT found;
+    } cases[] = {
+        {LB_FINDSTRING, -1, "abc", 0},         {LB_FINDSTRING, -1, "AB", 0},
+        {LB_FINDSTRING, -1, "c", 1},           {LB_FINDSTRING, -1, "-c", 1},
+        {LB_FINDSTRING, -1, "[ab", 0},         {LB_FINDSTRING, 0, "ab", 2},
+        {LB_FINDSTRING, -1, "..", 3},          {LB_FINDSTRING, -1, "", LB_ERR},
+        {LB_FINDSTRINGEXACT, -1, "abc", 2},    {LB_FINDSTRINGEXACT, -1, "[abc]", 0},
+        {LB_FINDSTRINGEXACT, -1, "c", LB_ERR}, {LB_FINDSTRINGEXACT, -1, "", LB_ERR},
+        {LB_SELECTSTRING, -1, "c", 1},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.found, send(c.msg, static_cast<WPARAM>(c.from), c.text))
+            << (c.msg == LB_FINDSTRINGEXACT ? "exact " : "") << '"' << c.text << "\" from " << c.from;
+}
+
+// LB_GETITEMRECT gives an entry's rectangle in the client area, shown or not,
+// and answers whether it shows (Wine's test_itemfrompoint and test_ownerdraw).
+TEST_F(ListBoxMessages, ItemRectanglesFollowTheTopIndex) {
+    create(0, std::vector<std::string>(20, "entry"));
+    RECT first{}, second{}, last{};
+    EXPECT_EQ(1, send(LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)));
+    EXPECT_EQ(0, first.top);
+    EXPECT_EQ(0, send(LB_GETITEMRECT, 19, reinterpret_cast<LPARAM>(&last)));
+    EXPECT_EQ(0, send(LB_SETTOPINDEX, 1));
+    EXPECT_EQ(1, send(LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second)));
+    EXPECT_EQ(0, second.top);
+    send(LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    EXPECT_LT(first.top, 0);  // above the client area
+    EXPECT_EQ(LB_ERR, send(LB_GETITEMRECT, 20, reinterpret_cast<LPARAM>(&last)));
+}
+
+// Wine's check() and its rows for single-selection list boxes: at first, after
+// a click on the second entry, after Down, and after LB_SELITEMRANGE (which
+// such a list box refuses). LBS_NOSEL changes none of it.
+TEST_F(ListBoxMessages, SingleSelectionFollowsClicksAndArrowsAsOnWindows) {
+    const struct {
+        DWORD style;
+        Selection initial, clicked, down, range;
+    } rows[] = {
+        {0, {LB_ERR, LB_ERR, 0, LB_ERR}, {1, 1, 1, LB_ERR}, {2, 2, 2, LB_ERR}, {LB_ERR, LB_ERR, 0, LB_ERR}},
+        {LBS_NOSEL, {LB_ERR, LB_ERR, 0, LB_ERR}, {1, 1, 1, LB_ERR}, {2, 2, 2, LB_ERR}, {LB_ERR, LB_ERR, 0, LB_ERR}},
+    };
+    for (const auto &row : rows) {
+        create_unsorted(row.style);
+        EXPECT_EQ(row.initial, selection()) << "style " << row.style;
+        RECT second{};
+        EXPECT_EQ(1, send(LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second)));
+        send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(second.left, second.top));
+        send(WM_LBUTTONUP, 0, MAKELPARAM(second.left, second.top));
+        EXPECT_EQ(row.clicked, selection()) << "style " << row.style;
+        send(WM_KEYDOWN, VK_DOWN, 0x01500001);
+        send(WM_KEYUP, VK_DOWN, static_cast<LPARAM>(0xC1500001u));
+        EXPECT_EQ(row.down, selection()) << "style " << row.style;
+        DestroyWindow(list_);
+        create_unsorted(row.style);
+        EXPECT_EQ(LB_ERR, send(LB_SELITEMRANGE, TRUE, MAKELPARAM(1, 2)));
+        EXPECT_EQ(row.range, selection()) << "style " << row.style;
+        DestroyWindow(list_);
+        list_ = nullptr;
+    }
 }
 
 }  // namespace

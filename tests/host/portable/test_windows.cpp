@@ -1,6 +1,7 @@
 // test_windows.cpp - windows and the message queue as Windows has them:
-// class registration, creation and destruction order, the window menu, the
-// quit message, periodic timers, and window texts cut at the caller's
+// class registration, creation and destruction order, the parents, owners,
+// styles and menus of new windows (the desktop's included), the window menu,
+// the quit message, periodic timers, and window texts cut at the caller's
 // buffer without a byte written past it.
 #include <windows.h>
 
@@ -187,6 +188,90 @@ TEST(WindowText, IsCutAtTheBufferWithoutWritingPastIt) {
     EXPECT_EQ(12, GetWindowTextLengthA(w));
     EXPECT_EQ(poison, GetLastError());
     DestroyWindow(w);
+}
+
+// ---- parents, owners and styles of new windows -------------------------------------------
+
+// Wine's test_parent_owner, for windows as they are created: what
+// GWLP_HWNDPARENT, GetParent and GW_OWNER say of a window of a style created
+// with no parent, a top-level window, a child or the desktop as its parent.
+TEST(CreateWindowExA, ParentAndOwnerAsWindowsSetsThem) {
+    enum Who { none, main, child, desktop };
+    const struct {
+        DWORD style;
+        Who given, hwndparent, parent, owner;
+    } rows[] = {
+        {WS_CHILD, main, main, main, none},    {WS_CHILD, desktop, none, desktop, none},
+        {WS_CHILD, child, child, child, none}, {0, none, none, none, none},
+        {0, main, main, none, main},           {0, child, main, none, main},  // owned by the child's window
+        {WS_POPUP, none, none, none, none},    {WS_POPUP, main, main, main, main},
+        {WS_POPUP, desktop, none, none, none}, {WS_POPUP, child, main, main, main},
+    };
+    HWND windows[4] = {nullptr, Create("Static", "main", WS_OVERLAPPEDWINDOW), nullptr, GetDesktopWindow()};
+    windows[child] = Create("Static", "child", WS_CHILD, windows[main], 1);
+    for (const auto &row : rows) {
+        HWND w = Create("Static", "tested", row.style, windows[row.given]);
+        ASSERT_NE(nullptr, w) << row.style << " " << row.given;
+        EXPECT_EQ(windows[row.hwndparent], reinterpret_cast<HWND>(GetWindowLongPtrA(w, GWLP_HWNDPARENT)))
+            << "GWLP_HWNDPARENT of style " << row.style << " given " << row.given;
+        EXPECT_EQ(windows[row.parent], GetParent(w)) << "GetParent of style " << row.style << " given " << row.given;
+        EXPECT_EQ(windows[row.owner], GetWindow(w, GW_OWNER))
+            << "owner of style " << row.style << " given " << row.given;
+        DestroyWindow(w);
+    }
+    SetLastError(poison);
+    EXPECT_EQ(nullptr, GetParent(GetDesktopWindow()));
+    EXPECT_EQ(poison, GetLastError());
+    DestroyWindow(windows[main]);
+}
+
+// Wine's test_window_styles, top-level windows owned by the desktop as
+// test_CreateWindow makes them: every top-level window clips its siblings,
+// an overlapped one has a caption and WS_EX_WINDOWEDGE, others have the
+// window edge only with a frame (or WS_EX_DLGMODALFRAME) and no static edge.
+TEST(CreateWindowExA, AddsTheStylesWindowsAdds) {
+    const struct {
+        DWORD style, ex_style, style_out, ex_style_out;
+    } rows[] = {
+        {0, 0, WS_CLIPSIBLINGS | WS_CAPTION, WS_EX_WINDOWEDGE},
+        {WS_OVERLAPPEDWINDOW, 0, WS_CLIPSIBLINGS | WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE},
+        {WS_CHILD, 0, WS_CHILD, 0},
+        {WS_CHILD, WS_EX_WINDOWEDGE, WS_CHILD, 0},
+        {0, WS_EX_TOOLWINDOW, WS_CLIPSIBLINGS | WS_CAPTION, WS_EX_WINDOWEDGE | WS_EX_TOOLWINDOW},
+        {WS_POPUP, 0, WS_POPUP | WS_CLIPSIBLINGS, 0},
+        {WS_POPUP, WS_EX_WINDOWEDGE, WS_POPUP | WS_CLIPSIBLINGS, 0},
+        {WS_POPUP | WS_CAPTION, 0, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS, WS_EX_WINDOWEDGE},
+        {WS_CHILD, WS_EX_DLGMODALFRAME, WS_CHILD, WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME},
+        {WS_CHILD, WS_EX_DLGMODALFRAME | WS_EX_STATICEDGE, WS_CHILD,
+         WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME},
+        {WS_CAPTION, WS_EX_STATICEDGE, WS_CLIPSIBLINGS | WS_CAPTION, WS_EX_STATICEDGE | WS_EX_WINDOWEDGE},
+        {WS_CHILD | WS_DLGFRAME, WS_EX_STATICEDGE, WS_CHILD | WS_DLGFRAME, WS_EX_STATICEDGE},
+        {0, WS_EX_APPWINDOW, WS_CLIPSIBLINGS | WS_CAPTION, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE},
+    };
+    HWND parent = Create("Static", "parent", WS_OVERLAPPEDWINDOW);
+    for (const auto &row : rows) {
+        HWND owner = (row.style & WS_CHILD) ? parent : GetDesktopWindow();
+        HWND w = CreateWindowExA(row.ex_style, "Static", nullptr, row.style, 0, 0, 0, 0, owner,
+                                 reinterpret_cast<HMENU>((row.style & WS_CHILD) ? 1 : 0), GetModuleHandleA(nullptr),
+                                 nullptr);
+        ASSERT_NE(nullptr, w);
+        EXPECT_EQ(row.style_out, DWORD(GetWindowLongA(w, GWL_STYLE))) << std::hex << row.style << " " << row.ex_style;
+        EXPECT_EQ(row.ex_style_out, DWORD(GetWindowLongA(w, GWL_EXSTYLE)))
+            << std::hex << row.style << " " << row.ex_style;
+        DestroyWindow(w);
+    }
+    DestroyWindow(parent);
+}
+
+// A top-level window's hMenu is a menu: a number there is no menu handle
+// (Wine's test_params, on the NT family; Windows 9x leaves the error alone).
+TEST(CreateWindowExA, ATopLevelWindowRefusesAMenuThatIsNone) {
+    for (HWND owner : {HWND(nullptr), GetDesktopWindow()}) {
+        SetLastError(poison);
+        EXPECT_EQ(nullptr, CreateWindowExA(0, "ListBox", "TestList", LBS_STANDARD & ~LBS_SORT, 0, 0, 100, 100, owner,
+                                           reinterpret_cast<HMENU>(1), nullptr, nullptr));
+        EXPECT_EQ(DWORD(ERROR_INVALID_MENU_HANDLE), GetLastError());
+    }
 }
 
 }  // namespace
