@@ -15,7 +15,7 @@ command -v tmux >/dev/null 2>&1 || { echo "tmux is not installed (apt-get instal
 # and the pause before the completion dialog.
 constant() { sed -n "s/^#define $1 \([0-9]*\).*/\1/p" "$root/$2"; }
 dispatch_ms=$(constant DISPATCH_DELAY_MS app/setup_ordane.h)
-copy_ms=$(constant COPY_DELAY_MS deploy/deploy.h)
+copy_ms=$(constant COPY_DELAY_MS deploy/copy_dialog.h)
 pause_ms=$(constant COMPLETION_PAUSE_MS operations/setup.cpp)
 [ -n "$dispatch_ms" ] && [ -n "$copy_ms" ] && [ -n "$pause_ms" ] || { echo "the wait constants were not found"; exit 2; }
 

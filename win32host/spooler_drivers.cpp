@@ -12,6 +12,7 @@
 #include <atomic>
 #include <charconv>
 #include <fstream>
+#include <map>
 
 #include "machine.h"
 
@@ -116,15 +117,25 @@ void make_installed_folder() {
     if (mkdir(host.c_str(), 0755) != 0 && errno != EEXIST) fail_with(win32_error_from_errno(errno));
 }
 
-// Checks a file of the driver and returns the full path the spooler keeps;
-// on the NT family the file is copied into the version folder.
-std::string install_file(const std::string &file) {
-    std::string source = source_of(file);
-    if (!nt_host()) return source;
-    std::string target = installed_folder() + "\\" + name_part(file);
-    copy_driver_file_to_version_folder(source, target);
-    return target;
-}
+// The files of one registration. Each is checked and its full path as the
+// spooler keeps it returned; on the NT family it is copied into the version
+// folder, once even when the driver names it twice (a configuration file that
+// is also a dependent file).
+class DriverFiles {
+public:
+    std::string install(const std::string &file) {
+        std::string source = source_of(file);
+        if (!nt_host()) return source;
+        std::string key = upper_case_name(source);
+        if (auto done = installed_.find(key); done != installed_.end()) return done->second;
+        std::string target = installed_folder() + "\\" + name_part(file);
+        copy_driver_file_to_version_folder(source, target);
+        return installed_[key] = target;
+    }
+
+private:
+    std::map<std::string, std::string> installed_;
+};
 
 std::vector<std::string> names_of(LPCSTR multi) {
     std::vector<std::string> out;
@@ -143,12 +154,13 @@ Driver driver_from_caller(DWORD Level, LPBYTE pDriverInfo) {
     d.environment = environment_of(info->pEnvironment);
     d.version = driver_version();
     make_installed_folder();
-    d.driver = install_file(info->pDriverPath);
-    d.data = install_file(info->pDataFile);
-    d.config = install_file(info->pConfigFile);
+    DriverFiles files;
+    d.driver = files.install(info->pDriverPath);
+    d.data = files.install(info->pDataFile);
+    d.config = files.install(info->pConfigFile);
     if (Level == 3) {
-        if (info->pHelpFile && *info->pHelpFile) d.help = install_file(info->pHelpFile);
-        for (const std::string &name : names_of(info->pDependentFiles)) d.dependent.push_back(install_file(name));
+        if (info->pHelpFile && *info->pHelpFile) d.help = files.install(info->pHelpFile);
+        for (const std::string &name : names_of(info->pDependentFiles)) d.dependent.push_back(files.install(name));
         if (info->pMonitorName && *info->pMonitorName) d.monitor = info->pMonitorName;
         if (info->pDefaultDataType && *info->pDefaultDataType) d.datatype = info->pDefaultDataType;
     }

@@ -180,9 +180,11 @@ TEST(AddPrinterDriverA, CopiesDriverFilesAsAnyFileAccess) {
         EXPECT_EQ(c.error, GetLastError());
         EXPECT_EQ(0, copies()) << "neither the file nor a partial copy";
     }
-    w32h::parse_fail_rules("");
+    // Named three times, the file is copied once: a third open would fail.
+    ASSERT_FALSE(w32h::parse_fail_rules("CreateFileA#3"));
     EXPECT_TRUE(AddPrinterDriverA(NULL, 3, (LPBYTE)&info));
     EXPECT_EQ(1, copies());
+    w32h::parse_fail_rules("");
     EXPECT_TRUE(DeletePrinterDriverA(NULL, NULL, name));
     std::filesystem::remove(version_folder / "SHARED.DRV");
     DeleteFileA(file.c_str());
