@@ -33,6 +33,10 @@ inline void ExpectWindows(DWORD windows, DWORD got, const std::string &what) {
     EXPECT_EQ(windows, got) << what;
 }
 
+// A file name of this process's own, since test processes run side by side
+// in the same current folder.
+inline std::string NameOf(const char *stem) { return stem + std::to_string(GetCurrentProcessId()) + ".tmp"; }
+
 // A file written whole, and a file read whole ("<missing>" when it cannot be
 // opened), through the file functions under test.
 inline void WriteWholeFile(const std::string &name, const std::string &data) {

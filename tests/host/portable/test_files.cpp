@@ -13,8 +13,6 @@
 
 namespace {
 
-// Names of this process's own, since test processes may run side by side.
-std::string NameOf(const char *stem) { return stem + std::to_string(GetCurrentProcessId()) + ".tmp"; }
 const std::string kFileName = NameOf("w32h-files-a");
 const std::string kOtherName = NameOf("w32h-files-b");
 const char *const kFile = kFileName.c_str();

@@ -36,7 +36,9 @@ DWORD ErrorOf(BOOL succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(
 // Windows 95 and 98 export MoveFileExA without implementing it (KB Q129532);
 // MoveFileA works everywhere.
 TEST(WindowsVersion, MoveFileExIsAStubOn9x) {
-    const char from[] = "w32h-versions-1.tmp", to[] = "w32h-versions-2.tmp", last[] = "w32h-versions-3.tmp";
+    const std::string first = NameOf("w32h-versions-1-"), second = NameOf("w32h-versions-2-"),
+                      third = NameOf("w32h-versions-3-");
+    const char *from = first.c_str(), *to = second.c_str(), *last = third.c_str();
     HANDLE file = CreateFileA(from, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
