@@ -15,7 +15,7 @@ target_include_directories(SetupOrdane PRIVATE
 # (app/startup.cpp): no C runtime, no libstdc++, no static constructors, so
 # that it imports only system DLLs that Windows 95 and NT 3.51 have. The 32-bit
 # build is for the 80386, the processor Windows 95 asks for (no CMOV, BSWAP,
-# CMPXCHG, XADD; tests/wine/instructions.sh checks it).
+# CMPXCHG, XADD; tests/exe/instructions.sh checks it).
 target_compile_options(SetupOrdane PRIVATE -Os -fno-exceptions -fno-rtti -fno-threadsafe-statics
   -fno-asynchronous-unwind-tables -fno-stack-protector -fno-tree-loop-distribute-patterns
   -ffunction-sections -fdata-sections)

@@ -16,5 +16,10 @@ struct ClosingAnswer {
  * buttons is pressed: that button's result, or -1 when the dialog could not
  * be created. */
 INT_PTR RunClosingDialog(HWND hOwner, UINT nTemplate, const ClosingAnswer *pAnswers, int nAnswers);
+/* The same with a table of answers, counted from the table itself. */
+template <int N>
+INT_PTR RunClosingDialog(HWND hOwner, UINT nTemplate, const ClosingAnswer (&aAnswers)[N]) {
+    return RunClosingDialog(hOwner, nTemplate, aAnswers, N);
+}
 
 #endif /* SETUPORDANE_CLOSING_DIALOG_H */

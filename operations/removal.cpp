@@ -18,7 +18,7 @@ namespace {
 const ClosingAnswer g_aRestartAnswers[] = {{IDYES, 1}, {IDNO, 0}};
 
 void OfferRestart(HWND hMainWindow, LONG nPlatform, LPCSTR pszCaption) {
-    INT_PTR nAnswer = RunClosingDialog(hMainWindow, IDD_RESTART, g_aRestartAnswers, 2);
+    INT_PTR nAnswer = RunClosingDialog(hMainWindow, IDD_RESTART, g_aRestartAnswers);
 
     /* No, or a dialog that could not be shown, requests nothing. */
     if (nAnswer == 1 && !RequestRestart(nPlatform)) ShowMessageString(hMainWindow, pszCaption, IDS_ERR_RESTART);

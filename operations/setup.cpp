@@ -43,6 +43,6 @@ int RunSetupOperation(HWND hMainWindow, LONG nPlatform, int nComplete) {
     Sleep(COMPLETION_PAUSE_MS);
     SetForegroundWindow(hMainWindow);
     SetActiveWindow(hMainWindow);
-    RunClosingDialog(hMainWindow, IDD_SETUP_COMPLETE, g_aCompletionAnswers, 1);
+    RunClosingDialog(hMainWindow, IDD_SETUP_COMPLETE, g_aCompletionAnswers);
     return 1;
 }

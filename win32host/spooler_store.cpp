@@ -21,6 +21,9 @@ std::string host_environment() { return windows_traits().nt ? "Windows NT x86" :
 
 namespace {
 
+// The store's file in the prefix.
+constexpr const char *store_file = "spooler.db";
+
 // The format of the store; a store with another number is not ours.
 constexpr int store_format = 1;
 constexpr int busy_timeout_ms = 10000;
@@ -285,7 +288,7 @@ std::string query(const char *columns, const char *rest) { return std::string(co
 Transaction::Transaction() {
     std::string path;
     try {
-        path = prefix_file("spooler.db");
+        path = prefix_file(store_file);
     } catch (const Win32Failure &) {
         store_failure();
     }
@@ -293,7 +296,7 @@ Transaction::Transaction() {
 }
 
 Transaction::Transaction(ExistingOnly) {
-    std::string path = config().prefix + "/spooler.db";
+    std::string path = config().prefix + "/" + store_file;
     struct stat st {};
     open(stat(path.c_str(), &st) == 0 ? path : ":memory:", 0);
 }

@@ -39,7 +39,7 @@ void wait_until_ended(int signals) {
 }
 
 int run_lock(const std::vector<std::string> &args) {
-    if (args.size() != 1) return report_failure("lock", "usage: win32host lock PATH");
+    if (args.size() != 1) return report_failure("lock", usage_of(lock_command));
     // Only reads: a path on a drive (C:) needs the machine, and must not make it.
     if (args[0].size() >= 2 && args[0][1] == ':' && !machine_exists("lock")) return 1;
     sigset_t set;

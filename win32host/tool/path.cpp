@@ -11,7 +11,7 @@ namespace w32h::tool {
 namespace {
 
 int run_path(const std::vector<std::string> &args) {
-    if (args.size() != 1) return report_failure("path", "usage: win32host path PATH");
+    if (args.size() != 1) return report_failure("path", usage_of(path_command));
     try {
         std::printf("%s\n", to_host_path(args[0]).c_str());
         return 0;

@@ -13,7 +13,7 @@ namespace w32h::tool {
 namespace {
 
 int run_prefix(const std::vector<std::string> &args) {
-    if (!args.empty()) return report_failure("prefix", "usage: win32host prefix");
+    if (!args.empty()) return report_failure("prefix", usage_of(prefix_command));
     if (config().prefix.empty()) return report_failure("prefix", "neither WIN32HOST_PREFIX nor HOME is set");
     std::printf("%s\n", config().prefix.c_str());
     return 0;

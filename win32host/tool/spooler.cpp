@@ -60,10 +60,6 @@ bool parse_size(const std::string &text, LONG &out) {
     return true;
 }
 
-const char *const usage =
-    "usage: win32host spooler list | add-port NAME DESCRIPTION | remove-port NAME | add-form NAME WIDTH HEIGHT | "
-    "remove-form NAME";
-
 // Reading makes nothing: neither the machine nor its store.
 int list() {
     if (!machine_exists("spooler")) return 1;
@@ -107,14 +103,14 @@ std::string change(const std::vector<std::string> &args, spool::Transaction &t) 
         if (!t.form(arg(1))) return "no form '" + args[1] + "'";
         t.remove_form(arg(1));
     } else {
-        return usage;
+        return usage_of(spooler_command);
     }
     t.commit();
     return {};
 }
 
 int spooler(const std::vector<std::string> &args) {
-    if (args.empty()) return report_failure("spooler", usage);
+    if (args.empty()) return report_failure("spooler", usage_of(spooler_command));
     try {
         if (args[0] == "list" && args.size() == 1) return list();
         spool::Transaction t;

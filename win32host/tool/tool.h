@@ -24,6 +24,8 @@ struct Command {
 
 // Prints "win32host NAME: TEXT" on standard error and returns 1.
 int report_failure(const char *command, const std::string &text);
+// "usage: win32host NAME ARGUMENTS", its ways of calling joined by " | ".
+std::string usage_of(const Command &c);
 
 // For a command that only reads: true when the prefix exists. Otherwise it
 // says so, naming the prefix, through report_failure: a mistyped
