@@ -1,10 +1,8 @@
 // test_dialog_navigation.cpp - the dialog manager's walk over controls, after
 // Wine's user32 dialog tests (run on Windows): GetNextDlgTabItem and
-// GetNextDlgGroupItem over Wine's tree of windows (controls visible or not,
-// enabled or not, tab stops, groups, control parents), WM_NEXTDLGCTL moving
-// the default-button style without changing the dialog's default id, the
-// focus going to a checked radio button, and Tab and Enter through
-// IsDialogMessageA on a window that is no dialog.
+// GetNextDlgGroupItem over Wine's tree of windows, WM_NEXTDLGCTL and the
+// default-button style, the focus going to a checked radio button, and Tab
+// and Enter through IsDialogMessageA on a window that is no dialog.
 #include <windows.h>
 
 #include <gtest/gtest.h>
