@@ -1,7 +1,7 @@
 // test_setup_failures.cpp - setup end to end when a step fails or the user
 // stops it: what goes on after each failure and what does not, the waits the
 // program asks for, and a machine recovered after a second setup stopped half
-// way or a copy cut short.
+// way.
 #include <algorithm>
 #include <chrono>
 #include <fstream>
@@ -165,23 +165,6 @@ TEST(Recovery, AStoppedSecondSetupIsUndoneBySetupThenRemoval) {
     expect_nothing_installed(m, "recovered");
     EXPECT_FALSE(find_named(m.spooler()["forms"], "Card"));
     for (const auto &f : row.removed) EXPECT_FALSE(fs::exists(m.driver_folder() / f)) << f;
-}
-
-// A copy cut short leaves its temporary file beside the target: the next
-// setup overwrites it, a complete deletion removes it with its file.
-TEST(Recovery, TemporaryFilesOfAnInterruptedRunDoNotOutliveTheNext) {
-    const Row &row = row_named("WIN98");
-    Machine m(row);
-    install(m);
-    for (const char *name : {"Pavo.drv.new", "Pavo.bku.new", "Ordanea.hlp.new"})
-        std::ofstream(m.driver_folder() / name, std::ios::binary) << "part of a copy cut short";
-    Result r = m.run(kCompleteSetup, script_for(row, kCompleteSetup, true));
-    EXPECT_EQ(expected_setup(row, kCompleteSetup, true), r.outline()) << r.error_output;
-    std::ofstream(m.driver_folder() / "Ordanef.hlp.new", std::ios::binary) << "part of a copy cut short";
-    r = m.run(kCompleteDeletion, script_for(row, kCompleteDeletion, true));
-    EXPECT_EQ(expected_removal(row, kCompleteDeletion, true, true), r.outline()) << r.error_output;
-    for (const auto &entry : fs::directory_iterator(m.driver_folder()))
-        EXPECT_NE(".new", entry.path().extension()) << entry.path().filename();
 }
 
 }  // namespace
