@@ -4,13 +4,7 @@
 // clicks and arrows make, and LB_FINDSTRING and LB_FINDSTRINGEXACT with their
 // start index, case folding beyond ASCII and directory entries.
 // Text is cp1252: "\xCD" is Í, "\xED" í, "\xD8" Ø.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <ostream>
-#include <string>
 #include <vector>
 
 #include "portable.h"

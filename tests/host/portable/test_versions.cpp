@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr DWORD poison = 0xdeadbeef;
-
 OSVERSIONINFOA Version() {
     OSVERSIONINFOA vi{};
     vi.dwOSVersionInfoSize = sizeof vi;
@@ -78,8 +76,7 @@ TEST(WindowsVersion, MissingDllError) {
 // PBM_SETRANGE32 is ignored (0) and the range stays as it was.
 TEST(WindowsVersion, ProgressRangeOf32BitsNeedsCommonControls470) {
     InitCommonControls();
-    HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", 0, 0, 0, 100, 20, nullptr, nullptr, GetModuleHandleA(nullptr),
-                               nullptr);
+    HWND bar = Create(PROGRESS_CLASSA, "", 0);
     ASSERT_NE(nullptr, bar);
     LRESULT former = SendMessageA(bar, PBM_SETRANGE32, 0, 300000);
     SendMessageA(bar, PBM_SETPOS, 200000, 0);
