@@ -2,13 +2,8 @@
 // line (kills.cpp, pairs.cpp and store_check.cpp hold the runs), and the
 // processes it starts, each with a clean environment naming its machine and
 // waited for with a deadline, so that a hang is told.
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <thread>
 
 #include "program_run.h"

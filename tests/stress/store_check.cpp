@@ -4,10 +4,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "program_run.h"
 #include "spooler_crash.h"
