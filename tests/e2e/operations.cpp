@@ -2,9 +2,6 @@
 // operation's outline and script, the checks of what a run leaves.
 #include "operations.h"
 
-#include <algorithm>
-#include <stdexcept>
-
 namespace operations {
 
 // ---- the platform rows ----

@@ -1,8 +1,6 @@
 // test_every_row.cpp - SetupOrdane's four operations end to end on every
 // platform row, on a fresh machine and over an installed printer, a medium of
 // other sizes included.
-#include <algorithm>
-#include <fstream>
 
 #include "operations.h"
 

@@ -2,9 +2,7 @@
 // stops it: what goes on after each failure and what does not, the waits the
 // program asks for, and a machine recovered after a second setup stopped half
 // way.
-#include <algorithm>
 #include <chrono>
-#include <fstream>
 
 #include "operations.h"
 

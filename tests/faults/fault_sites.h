@@ -3,11 +3,6 @@
 // for, and what a run must show and do when that call fails.
 #pragma once
 
-#include <filesystem>
-#include <map>
-#include <string>
-#include <vector>
-
 #include "program_machine.h"
 #include "program_texts.h"
 
