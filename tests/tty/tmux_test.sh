@@ -434,17 +434,6 @@ LettersAnswerMessageBoxes)
     expect_end 1
     answer ok
     ;;
-MouseClicksButtonsOnly)
-    start 80 24
-    run "" "$confirm_en"
-    wait_for "[ No ]"
-    click_on "Please confirm"
-    sleep 0.5
-    expect_shown "[ No ]"
-    click_on "[ No ]"
-    expect_end 1
-    answer no
-    ;;
 ListShowsItsFocusBeforeASelection)
     # Nothing is selected at first: the status line says how to select, the
     # focus rectangle (underlined) sits on the first entry once the list has
@@ -469,12 +458,14 @@ ListShowsItsFocusBeforeASelection)
     keys Escape
     expect_end 1
     ;;
-ClickBesideAButtonPressesNothing)
-    # A button answers a click only on its face: the blank cells of its
-    # rectangle beside and below the face show nothing to press.
+MouseClicksButtonsOnly)
+    # A click presses a button only on the cells its face is drawn on: not on
+    # a text, nor on the blank cells of a button's rectangle beside and below
+    # its face.
     start 80 24
     run "" "$probe 608"
     wait_for "< OK >"
+    click_on "Port disponibles"
     for face in "< OK >" "[ Cancel ]"; do
         read -r x y <<<"$(locate "$face")"
         for beside in "-1 0" "${#face} 0" "1 1"; do
