@@ -1,10 +1,6 @@
-// operations.cpp - the platform rows of the end-to-end tests, the outlines a
-// run of each operation must show on them, the scripts that answer it, and
-// the checks of what it leaves on the machine.
+// operations.cpp - what operations.h declares: the platform rows, each
+// operation's outline and script, the checks of what a run leaves.
 #include "operations.h"
-
-#include <algorithm>
-#include <stdexcept>
 
 namespace operations {
 

@@ -5,11 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <map>
-#include <string>
-#include <vector>
-
 #include "program_machine.h"
 #include "program_texts.h"
 

@@ -114,17 +114,5 @@ TEST(Restart, IsRequestedOnlyWhereWindowsWouldAcceptIt) {
     }
 }
 
-// A restart dialog that could not be made asks for no restart and shows nothing.
-TEST(Restart, NotRequestedWhenItsDialogCannotBeMade) {
-    const Row &row = row_named("WINNT50");
-    Machine m(row);
-    install(m);
-    Result r = m.run(kSimpleDeletion, "yes\n", {{"WIN32HOST_FAIL", "DialogBoxParamA#1"}});
-    Lines expected = opening(row, kSimpleDeletion);
-    append(expected, {"title Ordane Driver deletion", "exit 1"});
-    EXPECT_EQ(expected, r.outline()) << r.error_output;
-    EXPECT_FALSE(fs::exists(m.prefix() / "restart.log"));
-}
-
 }  // namespace
 }  // namespace operations

@@ -1,10 +1,6 @@
 // test_every_row.cpp - SetupOrdane's four operations end to end on every
-// platform row, the built program run as a process with the script front-end,
-// on a fresh machine and over an installed printer: checked through the
-// transcript, the driver folder against the medium, the backups, the
-// spooler's state, restart.log and the exit code.
-#include <algorithm>
-#include <fstream>
+// platform row, on a fresh machine and over an installed printer, a medium of
+// other sizes included.
 
 #include "operations.h"
 

@@ -1,10 +1,8 @@
 // test_setup_failures.cpp - setup end to end when a step fails or the user
 // stops it: what goes on after each failure and what does not, the waits the
 // program asks for, and a machine recovered after a second setup stopped half
-// way or a copy cut short.
-#include <algorithm>
+// way.
 #include <chrono>
-#include <fstream>
 
 #include "operations.h"
 
@@ -81,35 +79,44 @@ TEST(SetupOperation, FailedDriverRegistrationStillTriesThePrinterAndCompletesAft
     expect_nothing_installed(m, "refused driver");
 }
 
-TEST(SetupOperation, TargetFoldersUnknownEndsBothOperationsWithMessage114) {
-    const Row &row = row_named("WIN95");
-    for (Mode mode : {kCompleteSetup, kCompleteDeletion}) {
+// A step that cannot be taken: without the target folders either operation
+// ends with message 114; without its port selection setup goes on with no
+// port, which printer creation reports itself, and the driver stays
+// registered; without its restart dialog a removal asks for no restart.
+TEST(SetupOperation, AStepThatCannotBeTakenEndsOrGoesOnAsItMust) {
+    auto then = [](Lines a, const Lines &b) { return append(a, b), a; };
+    const struct {
+        const char *row;
+        Mode mode;
+        const char *script, *fail;
+        Lines after;  // the outline after the opening
+        bool driver_stays;
+    } cases[] = {
+        {"WIN95", kCompleteSetup, "yes\nselect LPT1:;ok\nok\n", "GetSystemDirectoryA",
+         {kPortDialog, "end 608=1", box_line(kSetupFailure, "Cannot get target folders names...", "ok"), "exit 1"},
+         false},
+        {"WIN95", kCompleteDeletion, "yes\nok\n", "GetSystemDirectoryA",
+         {"title Ordane Driver deletion", box_line(kDeletionFailure, "Cannot get target folders names...", "ok"),
+          "exit 1"},
+         false},
+        {"WINNT40", kCompleteSetup, "yes\nok\nok\n", "DialogBoxParamA#1",
+         then(copy_dialogs(row_named("WINNT40"), false),
+              {box_line(kSetupFailure, "Printer setup has failed for reason 1796...", "ok"), "dialog 604",
+               "end 604=1", "exit 1"}),
+         true},
+        {"WINNT50", kSimpleDeletion, "yes\n", "DialogBoxParamA#1", {"title Ordane Driver deletion", "exit 1"}, false},
+    };
+    for (const auto &c : cases) {
+        const Row &row = row_named(c.row);
         Machine m(row);
-        Result r = m.run(mode, is_setup(mode) ? "yes\n" + kChoosePort + "ok\n" : "yes\nok\n",
-                         {{"WIN32HOST_FAIL", "GetSystemDirectoryA"}});
-        Lines expected = opening(row, mode);
-        append(expected, is_setup(mode) ? Lines{kPortDialog, "end 608=1"} : Lines{"title Ordane Driver deletion"});
-        append(expected,
-               {box_line(is_setup(mode) ? kSetupFailure : kDeletionFailure, "Cannot get target folders names...", "ok"),
-                "exit 1"});
-        EXPECT_EQ(expected, r.outline()) << r.error_output;
+        if (c.mode == kSimpleDeletion) install(m);
+        Result r = m.run(c.mode, c.script, {{"WIN32HOST_FAIL", c.fail}});
+        EXPECT_EQ(then(opening(row, c.mode), c.after), r.outline()) << c.fail << "\n" << r.error_output;
+        testjson::Value spooler = m.spooler();
+        EXPECT_EQ(c.driver_stays, find_named(spooler["drivers"], "Ordane Garnet") != nullptr) << c.fail;
+        EXPECT_FALSE(find_named(spooler["printers"], "Ordane Garnet")) << c.fail;
+        EXPECT_FALSE(fs::exists(m.prefix() / "restart.log")) << c.fail;
     }
-}
-
-// Without its port selection, setup goes on with no port: printer creation
-// reports that itself, and the completion dialog follows.
-TEST(SetupOperation, APortSelectionThatCannotBeMadeGoesOnWithoutAPort) {
-    const Row &row = row_named("WINNT40");
-    Machine m(row);
-    Result r = m.run(kCompleteSetup, "yes\nok\nok\n", {{"WIN32HOST_FAIL", "DialogBoxParamA#1"}});
-    Lines expected = opening(row, kCompleteSetup);
-    append(expected, copy_dialogs(row, false));
-    append(expected, {box_line(kSetupFailure, "Printer setup has failed for reason 1796...", "ok"), "dialog 604",
-                      "end 604=1", "exit 1"});
-    EXPECT_EQ(expected, r.outline()) << r.error_output;
-    testjson::Value spooler = m.spooler();
-    EXPECT_TRUE(find_named(spooler["drivers"], "Ordane Garnet"));
-    EXPECT_FALSE(find_named(spooler["printers"], "Ordane Garnet"));
 }
 
 // The waits the program asks for, read from the transcript's clock: 500 ms
@@ -156,23 +163,6 @@ TEST(Recovery, AStoppedSecondSetupIsUndoneBySetupThenRemoval) {
     expect_nothing_installed(m, "recovered");
     EXPECT_FALSE(find_named(m.spooler()["forms"], "Card"));
     for (const auto &f : row.removed) EXPECT_FALSE(fs::exists(m.driver_folder() / f)) << f;
-}
-
-// A copy cut short leaves its temporary file beside the target: the next
-// setup overwrites it, a complete deletion removes it with its file.
-TEST(Recovery, TemporaryFilesOfAnInterruptedRunDoNotOutliveTheNext) {
-    const Row &row = row_named("WIN98");
-    Machine m(row);
-    install(m);
-    for (const char *name : {"Pavo.drv.new", "Pavo.bku.new", "Ordanea.hlp.new"})
-        std::ofstream(m.driver_folder() / name, std::ios::binary) << "part of a copy cut short";
-    Result r = m.run(kCompleteSetup, script_for(row, kCompleteSetup, true));
-    EXPECT_EQ(expected_setup(row, kCompleteSetup, true), r.outline()) << r.error_output;
-    std::ofstream(m.driver_folder() / "Ordanef.hlp.new", std::ios::binary) << "part of a copy cut short";
-    r = m.run(kCompleteDeletion, script_for(row, kCompleteDeletion, true));
-    EXPECT_EQ(expected_removal(row, kCompleteDeletion, true, true), r.outline()) << r.error_output;
-    for (const auto &entry : fs::directory_iterator(m.driver_folder()))
-        EXPECT_NE(".new", entry.path().extension()) << entry.path().filename();
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 // show and do when that call fails, from the program's string table.
 #include "fault_sites.h"
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace faults {
 

@@ -1,13 +1,7 @@
-// fault_sites.h - what the fault matrix knows of SetupOrdane's job: the two
-// machines it runs on, the calls a run makes (WIN32HOST_CALLS), the step of
-// the job each call stands for, and what a run must show and do when that
-// call fails.
+// fault_sites.h - what the fault matrix knows of SetupOrdane's job: its two
+// machines, the calls a run makes (WIN32HOST_CALLS), the step each stands
+// for, and what a run must show and do when that call fails.
 #pragma once
-
-#include <filesystem>
-#include <map>
-#include <string>
-#include <vector>
 
 #include "program_machine.h"
 #include "program_texts.h"

@@ -5,9 +5,6 @@
 // the right code, and keep every user file or its backup.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <memory>
 #include <regex>
 

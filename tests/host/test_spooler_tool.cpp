@@ -2,18 +2,9 @@
 // tests use them from outside: the JSON listing of a prefix's spooler (one
 // line in a pipe, indented on a terminal), ports and forms added and removed,
 // refusals on standard error; reading that makes no machine, and --help.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <sstream>
-#include <string>
-
-#include <winspool.h>
-
-#include <fstream>
 
 #include "fresh_machine.h"
 #include "spooler_records.h"

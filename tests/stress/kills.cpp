@@ -4,14 +4,9 @@
 // store is checked after each kill.
 #include <winspool.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <thread>
 
 #include "machine.h"

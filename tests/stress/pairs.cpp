@@ -2,8 +2,6 @@
 // deletion of the built SetupOrdane started together on one prefix (every
 // fourth pair two setups), each answered by script, both wanted to end
 // normally with the program's own messages, and the store checked after.
-#include <cstdio>
-#include <fstream>
 #include <thread>
 
 #include "program_run.h"

@@ -17,7 +17,7 @@ using Clock = std::chrono::steady_clock;
 
 extern std::string self_path;  // this program, for its workers
 
-// ---- processes (processes.cpp) ----
+// ---- processes (spooler_crash.cpp) ----
 
 struct Spawn {
     std::vector<std::string> argv;
@@ -61,9 +61,9 @@ struct Options {
     long writes = 200, iterations = 60, max_delay_ms = 250, pairs = 5;
 };
 
-int run_worker(const std::vector<std::string> &args);  // worker.cpp, in the killed process
-int kill_loop(const Options &o);                       // kill_loop.cpp
+int run_worker(const std::vector<std::string> &args);  // kills.cpp, in the killed process
+int kill_loop(const Options &o);                       // kills.cpp
 int pairs(const Options &o);                           // pairs.cpp
-int self_test();                                       // self_test.cpp
+int self_test();                                       // store_check.cpp
 
 }  // namespace crash

@@ -1,15 +1,10 @@
 // store_check.cpp - the check of a prefix's spooler store after a kill or a
-// pair of runs: the win32host tool lists it, SQLite read-only finds it whole
-// (no hot journal, no damage, no printer without its driver, ports or forms,
-// no driver record with an empty field or a missing file), and it takes a
-// write; and the check's self-test, each planted fault found.
+// pair of runs (the tool lists it, SQLite read-only finds it whole, it takes a
+// write), and the check's self-test, each planted fault found.
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "program_run.h"
 #include "spooler_crash.h"

@@ -335,28 +335,15 @@ ScriptFromTheKeyboardIsAnnounced)
     ;;
 # ---- suspend, signals, exit codes -------------------------------------------------
 SuspendAndResumeKeepKeypad)
+    # Stopped, the program leaves the alternate screen; fg takes back keypad
+    # mode and the size, which a resize made while it was stopped changed (told
+    # to the shell, not to the program), shrunk or grown.
     start 80 24
     run "" "$confirm_en"
     wait_for "on platform : Windows NT 4.0"
     keys C-z
     wait_for "Stopped"
     [ "$(pane '#{alternate_on}')" = 0 ] || fail "the alternate screen stayed up while stopped"
-    type_line fg
-    wait_for "on platform : Windows NT 4.0"
-    [ "$(pane '#{keypad_cursor_flag}')" = 1 ] || fail "keypad mode is off after fg"
-    keys Right
-    sleep 0.3
-    keys Enter
-    expect_end 1
-    answer no
-    ;;
-ResizeWhileSuspendedTakenOnResume)
-    # A resize made while the program is stopped is told to the shell, not
-    # to the program: fg takes the size again, shrunk or grown.
-    start 80 24
-    run "" "$confirm_en"
-    wait_for "on platform : Windows NT 4.0"
-    keys C-z
     wait_shell
     "${T[@]}" resize-window -t t -x 40 -y 10
     type_line fg
@@ -367,7 +354,10 @@ ResizeWhileSuspendedTakenOnResume)
     type_line fg
     wait_for "on platform : Windows NT 4.0"
     wait_gone "too small"
-    keys n
+    [ "$(pane '#{keypad_cursor_flag}')" = 1 ] || fail "keypad mode is off after fg"
+    keys Right
+    sleep 0.3
+    keys Enter
     expect_end 1
     answer no
     ;;
@@ -434,17 +424,6 @@ LettersAnswerMessageBoxes)
     expect_end 1
     answer ok
     ;;
-MouseClicksButtonsOnly)
-    start 80 24
-    run "" "$confirm_en"
-    wait_for "[ No ]"
-    click_on "Please confirm"
-    sleep 0.5
-    expect_shown "[ No ]"
-    click_on "[ No ]"
-    expect_end 1
-    answer no
-    ;;
 ListShowsItsFocusBeforeASelection)
     # Nothing is selected at first: the status line says how to select, the
     # focus rectangle (underlined) sits on the first entry once the list has
@@ -469,12 +448,14 @@ ListShowsItsFocusBeforeASelection)
     keys Escape
     expect_end 1
     ;;
-ClickBesideAButtonPressesNothing)
-    # A button answers a click only on its face: the blank cells of its
-    # rectangle beside and below the face show nothing to press.
+MouseClicksButtonsOnly)
+    # A click presses a button only on the cells its face is drawn on: not on
+    # a text, nor on the blank cells of a button's rectangle beside and below
+    # its face.
     start 80 24
     run "" "$probe 608"
     wait_for "< OK >"
+    click_on "Port disponibles"
     for face in "< OK >" "[ Cancel ]"; do
         read -r x y <<<"$(locate "$face")"
         for beside in "-1 0" "${#face} 0" "1 1"; do

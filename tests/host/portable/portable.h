@@ -11,6 +11,15 @@
 #include <cstdio>
 #include <string>
 
+// Put in the last error before a call, to tell whether the call set it.
+inline constexpr DWORD poison = 0xdeadbeef;
+
+// A window of the class, at a size no test depends on; id is a child's.
+inline HWND Create(const char *cls, const char *text, DWORD style, HWND parent = nullptr, INT_PTR id = 0) {
+    return CreateWindowExA(0, cls, text, style, 0, 0, 100, 100, parent, reinterpret_cast<HMENU>(id),
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
 // Wine's ntdll exports wine_get_version and Windows' does not. The last error
 // is kept, so a test may ask between poisoning it and checking it.
 inline bool RunningUnderWine() {

@@ -4,11 +4,6 @@
 // style fix-ups of controls created from a template, when a modal dialog is
 // first shown, WM_CLOSE, and the desktop window as an owner. Dialogs are
 // driven from their own procedure with posted messages and timers.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <vector>
 
 #include "dialog_builder.h"
@@ -16,8 +11,6 @@
 #include "portable_ids.h"
 
 namespace {
-
-constexpr DWORD poison = 0xdeadbeef;
 
 HINSTANCE instance() { return GetModuleHandleA(nullptr); }
 

@@ -1,17 +1,12 @@
 // test_dialog_navigation.cpp - the dialog manager's walk over controls, after
 // Wine's user32 dialog tests (run on Windows): GetNextDlgTabItem and
-// GetNextDlgGroupItem over Wine's tree of windows (controls visible or not,
-// enabled or not, tab stops, groups, control parents), WM_NEXTDLGCTL moving
-// the default-button style without changing the dialog's default id, the
-// focus going to a checked radio button, and Tab and Enter through
-// IsDialogMessageA on a window that is no dialog.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
+// GetNextDlgGroupItem over Wine's tree of windows, WM_NEXTDLGCTL and the
+// default-button style, the focus going to a checked radio button, and Tab
+// and Enter through IsDialogMessageA on a window that is no dialog.
 #include <map>
 
 #include "dialog_builder.h"
+#include "portable.h"
 #include "portable_ids.h"
 
 namespace {
@@ -163,11 +158,9 @@ TEST_F(DialogWalk, TabItemsSkipWhatCannotTakeTheFocus) { CheckWinesTests(29, 30)
 // The last group goes on at the first controls, backwards too: before B
 // comes A, before A the group's last control, D.
 TEST(DialogGroupWalk, TheLastGroupWrapsRoundBothWays) {
-    HWND parent = CreateWindowExA(0, "Static", "walk", WS_POPUP, 0, 0, 90, 90, nullptr, nullptr, nullptr, nullptr);
+    HWND parent = Create("Static", "walk", WS_POPUP);
     HWND a = nullptr, b = nullptr, c = nullptr, d = nullptr;
-    for (HWND *h : {&a, &b, &c, &d})
-        *h = CreateWindowExA(0, "Static", "", visible | (h == &c ? WS_GROUP : 0), 0, 0, 9, 9, parent, nullptr, nullptr,
-                             nullptr);
+    for (HWND *h : {&a, &b, &c, &d}) *h = Create("Static", "", visible | (h == &c ? WS_GROUP : 0), parent);
     EXPECT_EQ(a, GetNextDlgGroupItem(parent, b, TRUE));
     EXPECT_EQ(d, GetNextDlgGroupItem(parent, a, TRUE));
     EXPECT_EQ(a, GetNextDlgGroupItem(parent, d, FALSE));
@@ -274,10 +267,9 @@ TEST(ButtonCheck, KeepsWhatTheButtonHoldsAndMovesARadioButtonsTabStop) {
         {BS_AUTORADIOBUTTON, BST_INDETERMINATE, BST_CHECKED, WS_TABSTOP},
         {BS_RADIOBUTTON, BST_UNCHECKED, BST_UNCHECKED, 0},
     };
-    HWND parent = CreateWindowExA(0, "Static", "buttons", WS_POPUP, 0, 0, 90, 90, nullptr, nullptr, nullptr, nullptr);
+    HWND parent = Create("Static", "buttons", WS_POPUP);
     for (const auto &row : rows) {
-        HWND button = CreateWindowExA(0, "Button", "b", visible | WS_TABSTOP | row.type, 0, 0, 50, 14, parent,
-                                      reinterpret_cast<HMENU>(1), nullptr, nullptr);
+        HWND button = Create("Button", "b", visible | WS_TABSTOP | row.type, parent, 1);
         SendMessageA(button, BM_SETCHECK, row.set, 0);
         EXPECT_EQ(row.got, SendMessageA(button, BM_GETCHECK, 0, 0)) << "type " << row.type;
         EXPECT_EQ(row.tab_stop, DWORD(GetWindowLongA(button, GWL_STYLE)) & WS_TABSTOP) << "type " << row.type;
@@ -321,8 +313,7 @@ protected:
         UnregisterClassA("IsDialogMessageWindowClass", GetModuleHandleA(nullptr));
     }
     HWND Button(const char *text, DWORD style, INT_PTR id) const {
-        return CreateWindowExA(0, "Button", text, WS_CHILD | WS_VISIBLE | style, 10, 10, 80, 80, main_,
-                               reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), nullptr);
+        return Create("Button", text, WS_CHILD | WS_VISIBLE | style, main_, id);
     }
     // A key pressed on to, through the dialog manager of the plain window.
     BOOL Key(HWND to, WPARAM key) const {

@@ -2,12 +2,7 @@
 // with share modes, the read-only attribute, reading and writing, deleting
 // and renaming, file information and times, the system folder. Windows' own
 // headers only, so the same tests run on Windows and under Wine.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <string>
 
 #include "portable.h"
 

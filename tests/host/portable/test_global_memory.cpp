@@ -2,21 +2,14 @@
 // moveable blocks, zero sizes, zero-initialised blocks, lock counts, the
 // table of moveable handles and what GlobalFree says of what is no block, as
 // Wine's heap tests (run on Windows) pin them.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "portable.h"
 
 namespace {
-
-constexpr DWORD poison = 0xdeadbeef;
 
 // A fixed block's handle is its pointer; locking it changes nothing, and
 // GlobalUnlock answers TRUE without touching the last error.

@@ -4,13 +4,7 @@
 // clicks and arrows make, and LB_FINDSTRING and LB_FINDSTRINGEXACT with their
 // start index, case folding beyond ASCII and directory entries.
 // Text is cp1252: "\xCD" is Í, "\xED" í, "\xD8" Ø.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <ostream>
-#include <string>
 #include <vector>
 
 #include "portable.h"
@@ -203,28 +197,22 @@ TEST_F(ListBoxMessages, ItemRectanglesFollowTheTopIndex) {
 // a click on the second entry, after Down, and after LB_SELITEMRANGE (which
 // such a list box refuses). LBS_NOSEL changes none of it.
 TEST_F(ListBoxMessages, SingleSelectionFollowsClicksAndArrowsAsOnWindows) {
-    const struct {
-        DWORD style;
-        Selection initial, clicked, down, range;
-    } rows[] = {
-        {0, {LB_ERR, LB_ERR, 0, LB_ERR}, {1, 1, 1, LB_ERR}, {2, 2, 2, LB_ERR}, {LB_ERR, LB_ERR, 0, LB_ERR}},
-        {LBS_NOSEL, {LB_ERR, LB_ERR, 0, LB_ERR}, {1, 1, 1, LB_ERR}, {2, 2, 2, LB_ERR}, {LB_ERR, LB_ERR, 0, LB_ERR}},
-    };
-    for (const auto &row : rows) {
-        create_unsorted(row.style);
-        EXPECT_EQ(row.initial, selection()) << "style " << row.style;
+    const Selection none = {LB_ERR, LB_ERR, 0, LB_ERR};
+    for (DWORD style : {DWORD(0), DWORD(LBS_NOSEL)}) {
+        create_unsorted(style);
+        EXPECT_EQ(none, selection()) << "style " << style;
         RECT second{};
         EXPECT_EQ(1, send(LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second)));
         send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(second.left, second.top));
         send(WM_LBUTTONUP, 0, MAKELPARAM(second.left, second.top));
-        EXPECT_EQ(row.clicked, selection()) << "style " << row.style;
+        EXPECT_EQ((Selection{1, 1, 1, LB_ERR}), selection()) << "style " << style;
         send(WM_KEYDOWN, VK_DOWN, 0x01500001);
         send(WM_KEYUP, VK_DOWN, static_cast<LPARAM>(0xC1500001u));
-        EXPECT_EQ(row.down, selection()) << "style " << row.style;
+        EXPECT_EQ((Selection{2, 2, 2, LB_ERR}), selection()) << "style " << style;
         DestroyWindow(list_);
-        create_unsorted(row.style);
+        create_unsorted(style);
         EXPECT_EQ(LB_ERR, send(LB_SELITEMRANGE, TRUE, MAKELPARAM(1, 2)));
-        EXPECT_EQ(row.range, selection()) << "style " << row.style;
+        EXPECT_EQ(none, selection()) << "style " << style;
         DestroyWindow(list_);
         list_ = nullptr;
     }

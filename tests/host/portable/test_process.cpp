@@ -1,15 +1,9 @@
 // test_process.cpp - behaviour tests of the process as a program sees it:
 // modules that are not loaded, functions a module does not export, and this
 // suite's own question whether it runs under Wine, which keeps the last error.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include "portable.h"
 
 namespace {
-
-constexpr DWORD poison = 0xdeadbeef;
 
 // The program exports nothing, whichever way its module is named.
 TEST(GetProcAddress, NameTheProgramDoesNotExportFails) {

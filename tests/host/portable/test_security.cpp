@@ -3,12 +3,6 @@
 // the previous state, partial success reported through the last error alone,
 // access rights, and refusals without the shut-down privilege. No test asks
 // for a restart that could succeed: on Windows, and under Wine, it would happen.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
-
 #include "portable.h"
 
 namespace {

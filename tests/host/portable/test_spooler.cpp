@@ -4,21 +4,15 @@
 // what it adds, since under Wine the spooler is the prefix's own. Where Wine's
 // spooler is looser than Windows, the test says so and checks Windows' value
 // elsewhere.
-#include <windows.h>
 #include <winspool.h>
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "portable.h"
 
 namespace {
 
-constexpr DWORD poison = 0xdeadbeef;
 char kDriver[] = "Spooler Test Driver";
 char kPrinter[] = "Spooler Test Printer";
 

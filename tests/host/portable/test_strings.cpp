@@ -1,21 +1,13 @@
 // test_strings.cpp - wsprintfA's format rules and 1024-character limit, the
 // word-sort order of lstrcmpA/lstrcmpiA, the lstr* copies and MulDiv, each
 // pinned to what Windows does. Text is cp1252: "\xE9" is é, "\xC9" É.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include "portable.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 namespace {
-
-constexpr DWORD poison = 0xdeadbeef;
 
 // Wine 8's wsprintfA differs from Windows in several of the cases below
 // (sizes h and I, the precision of negative numbers, '0' padding of strings,

@@ -1,23 +1,13 @@
 // test_versions.cpp - what differs between the Windows versions a program
-// serves, as the table in docs/windows-versions.md states it: each test asks
-// GetVersionExA which Windows it runs on and expects that Windows' answer.
-// The test command runs this suite on win32host as Windows 95, 98, NT 3.51,
-// NT 4.0 and 2000, and under Wine set to each; Wine implements several rows
-// whatever version it claims, and says so as a known gap.
-#include <windows.h>
-
+// serves (docs/windows-versions.md): each test asks GetVersionExA which
+// Windows it runs on and expects that Windows' answer. The test command runs
+// it on win32host as each served version, and under Wine claiming each.
 #include <commctrl.h>
-#include <gtest/gtest.h>
 #include <winspool.h>
-
-#include <cstdio>
-#include <string>
 
 #include "portable.h"
 
 namespace {
-
-constexpr DWORD poison = 0xdeadbeef;
 
 OSVERSIONINFOA Version() {
     OSVERSIONINFOA vi{};
@@ -39,9 +29,7 @@ TEST(WindowsVersion, MoveFileExIsAStubOn9x) {
     const std::string first = NameOf("w32h-versions-1-"), second = NameOf("w32h-versions-2-"),
                       third = NameOf("w32h-versions-3-");
     const char *from = first.c_str(), *to = second.c_str(), *last = third.c_str();
-    HANDLE file = CreateFileA(from, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    CloseHandle(file);
+    WriteWholeFile(first, "");
     SetLastError(poison);
     BOOL moved = MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING);
     ExpectWindows(Windows9x() ? ERROR_CALL_NOT_IMPLEMENTED : ERROR_SUCCESS, ErrorOf(moved), "MoveFileExA");
@@ -88,8 +76,7 @@ TEST(WindowsVersion, MissingDllError) {
 // PBM_SETRANGE32 is ignored (0) and the range stays as it was.
 TEST(WindowsVersion, ProgressRangeOf32BitsNeedsCommonControls470) {
     InitCommonControls();
-    HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", 0, 0, 0, 100, 20, nullptr, nullptr, GetModuleHandleA(nullptr),
-                               nullptr);
+    HWND bar = Create(PROGRESS_CLASSA, "", 0);
     ASSERT_NE(nullptr, bar);
     LRESULT former = SendMessageA(bar, PBM_SETRANGE32, 0, 300000);
     SendMessageA(bar, PBM_SETPOS, 200000, 0);

@@ -3,19 +3,12 @@
 // styles and menus of new windows (the desktop's included), the window menu,
 // the quit message, periodic timers, and window texts cut at the caller's
 // buffer without a byte written past it.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "portable.h"
 
 namespace {
-
-constexpr DWORD poison = 0xdeadbeef;
 
 std::vector<std::string> g_seen;
 
@@ -47,11 +40,6 @@ private:
     const char *name_;
     ATOM atom_ = 0;
 };
-
-HWND Create(const char *cls, const char *text, DWORD style, HWND parent = nullptr, INT_PTR id = 0) {
-    return CreateWindowExA(0, cls, text, style, 0, 0, 100, 100, parent, reinterpret_cast<HMENU>(id),
-                           GetModuleHandleA(nullptr), nullptr);
-}
 
 TEST(WindowClasses, ASecondRegistrationFailsWhateverTheCase) {
     RecordingClass first("TwiceClass");

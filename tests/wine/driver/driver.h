@@ -97,41 +97,14 @@ struct Box {
 Box ReadBox(HWND hWnd);
 int RunBoxStep(const Step &step);
 
-/* --- Dialogs told apart by their templates (templates.cpp) ------------------ */
+/* --- Dialogs known by their templates, checked and acted on (dialogs.cpp) ---- */
 
-struct TemplateItem {
-    WORD wId = 0;
-    DWORD dwStyle = 0;
-    std::wstring cls;  /* a class name; the predefined ordinals are named */
-    std::wstring text; /* empty for an ordinal (an icon) */
-};
-
-struct DialogTemplate {
-    DWORD dwStyle = 0;
-    std::wstring title;
-    std::vector<TemplateItem> items;
-};
-
-/* A visible top-level window of the program and its kind: a template
- * number, 0 for a message box, -1 for anything else (the main window). */
-struct Shown {
-    HWND hWnd;
-    int nKind;
-};
-
-const DialogTemplate *TemplateOf(const std::wstring &exe, int nTemplate, WORD wLanguage);
-int KindOf(HWND hWnd);
-std::vector<Shown> ShownBy(const std::wstring &process);
-std::wstring KindName(int nKind);
-HWND WaitForDialog(int nTemplate, const std::wstring &process, DWORD dwTimeout);
-
-/* --- Dialogs checked and acted on, the copy dialogs watched (dialogs.cpp) ---- */
-
+int KindOf(HWND hWnd); /* a template number, 0 for a message box, -1 for anything else */
 void PrintDialog(HWND hDialog, int nTemplate);
 int RunDialog(int nTemplate, const Step &step);
 int RunCopies(const Step &step);
 
-/* --- What Windows reports (spooler.cpp, resources.cpp) ---------------------- */
+/* --- What Windows reports (reports.cpp) -------------------------------------- */
 
 int RunPrinters();
 int RunDrivers();
