@@ -49,13 +49,6 @@ int report_failure(const char *command, const std::string &text) {
     return 1;
 }
 
-std::string usage_of(const Command &c) {
-    std::string line = std::string("usage: win32host ") + c.name;
-    for (size_t i = 0; i < c.usages.size(); ++i)
-        if (*c.usages[i].arguments) line += (i ? " | " : " ") + std::string(c.usages[i].arguments);
-    return line;
-}
-
 }  // namespace w32h::tool
 
 int main(int argc, char **argv) {

@@ -25,7 +25,12 @@ struct Command {
 // Prints "win32host NAME: TEXT" on standard error and returns 1.
 int report_failure(const char *command, const std::string &text);
 // "usage: win32host NAME ARGUMENTS", its ways of calling joined by " | ".
-std::string usage_of(const Command &c);
+inline std::string usage_of(const Command &c) {
+    std::string line = std::string("usage: win32host ") + c.name;
+    for (size_t i = 0; i < c.usages.size(); ++i)
+        if (*c.usages[i].arguments) line += (i ? " | " : " ") + std::string(c.usages[i].arguments);
+    return line;
+}
 
 // For a command that only reads: true when the prefix exists. Otherwise it
 // says so, naming the prefix, through report_failure: a mistyped
