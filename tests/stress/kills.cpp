@@ -204,6 +204,8 @@ int kill_loop(const Options &o) {
         std::string context = "iteration " + std::to_string(iteration) + " (seed " + std::to_string(o.seed) +
                               ", kill after " + std::to_string(delay.count()) + " us)";
         if (!kill_after(worker, delay, context)) return 1;
+        // Killed before its first write, the worker made no store to check.
+        if (count_of(count) == 0 && !fs::exists(prefix / "spooler.db")) continue;
         if (hot_journal(prefix)) ++journals;
         if (report(check_store(prefix, winver), context)) continue;
         if (getenv("KEEP")) fs::copy(prefix, getenv("KEEP"), fs::copy_options::recursive);
